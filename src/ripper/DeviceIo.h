@@ -43,9 +43,12 @@ class DeviceIo {
   virtual bool LoadAspi(AspiEntryPoints& entries) = 0;
 };
 
-// The backend the program uses. Set once at start-up (and by tests) before any
-// drive manager exists.
+// The backend the program uses: the platform's own unless another was set
+// (once at start-up, or by tests) before any drive manager exists.
 DeviceIo& CurrentDeviceIo();
+// The real drives: the device controls on Windows; natively, a machine
+// without drives.
+DeviceIo& PlatformDeviceIo();
 void SetDeviceIo(DeviceIo* io);
 
 // "\\.\" + letter + ":"

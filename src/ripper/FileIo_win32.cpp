@@ -1,0 +1,88 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "FileIo.h"
+#include "FileIoCommon.h"
+
+namespace pellamy {
+
+namespace {
+HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+}  // namespace
+
+bool TFile::Open(const std::string& name, Mode mode) {
+  Close();
+  const bool read = mode == Mode::OpenRead;
+  HANDLE h = CreateFileA(name.c_str(), read ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE), 0, nullptr,
+                         read ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FHandle = reinterpret_cast<std::intptr_t>(h);
+  return true;
+}
+
+void TFile::Close() {
+  if (FHandle != kNone) CloseHandle(H(FHandle));
+  FHandle = kNone;
+}
+
+std::int64_t TFile::Read(void* buffer, std::int64_t count) {
+  if (FHandle == kNone) return -1;
+  std::int64_t total = 0;
+  auto* p = static_cast<char*>(buffer);
+  while (total < count) {
+    DWORD part = static_cast<DWORD>(std::min<std::int64_t>(count - total, 1 << 30));
+    DWORD got = 0;
+    if (!ReadFile(H(FHandle), p + total, part, &got, nullptr)) return -1;
+    if (got == 0) break;
+    total += got;
+  }
+  return total;
+}
+
+std::int64_t TFile::Write(const void* buffer, std::int64_t count) {
+  if (FHandle == kNone) return -1;
+  std::int64_t total = 0;
+  const auto* p = static_cast<const char*>(buffer);
+  while (total < count) {
+    DWORD part = static_cast<DWORD>(std::min<std::int64_t>(count - total, 1 << 30));
+    DWORD put = 0;
+    if (!WriteFile(H(FHandle), p + total, part, &put, nullptr) || put == 0) return -1;
+    total += put;
+  }
+  return total;
+}
+
+std::int64_t TFile::Seek(std::int64_t offset) {
+  if (FHandle == kNone) return -1;
+  LARGE_INTEGER to, now;
+  to.QuadPart = offset;
+  if (!SetFilePointerEx(H(FHandle), to, &now, FILE_BEGIN)) return -1;
+  return now.QuadPart;
+}
+
+std::int64_t TFile::SeekEnd() {
+  if (FHandle == kNone) return -1;
+  LARGE_INTEGER zero, now;
+  zero.QuadPart = 0;
+  if (!SetFilePointerEx(H(FHandle), zero, &now, FILE_END)) return -1;
+  return now.QuadPart;
+}
+
+bool DirectoryExists(const std::string& dir) {
+  DWORD a = GetFileAttributesA(dir.c_str());
+  return !dir.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool FileExists(const std::string& name) {
+  DWORD a = GetFileAttributesA(name.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DeleteFileNamed(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+
+bool CreateOneDirectory(const std::string& dir) {
+  return CreateDirectoryA(dir.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace pellamy

@@ -1,0 +1,42 @@
+// ConvertWavToMp3, EncodeMp3: the loop that streams a WAV file through the
+// encoder library, and the table of the library's functions it calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "FileIo.h"
+#include "LameEnc.h"
+
+namespace pellamy {
+
+inline constexpr int kWavHeaderBytes = 48;
+inline constexpr int kChunksPerProgress = 64;
+
+struct TEncoderFunctions {
+  decltype(&beInitStream) InitStream;
+  decltype(&beEncodeChunk) EncodeChunk;
+  decltype(&beDeinitStream) DeinitStream;
+  decltype(&beCloseStream) CloseStream;
+};
+
+// The functions EncodeMp3 calls: the linked library's unless replaced (tests).
+const TEncoderFunctions& EncoderFunctions();
+void SetEncoderFunctions(const TEncoderFunctions* functions);
+
+// The configuration record sent to beInitStream.
+EncoderConfig MakeEncoderConfig();
+
+// Encodes the audio of the WAV file open in input (the bytes after its
+// 48-byte header) into output. Returns false, having written nothing, when
+// the encoder refuses the configuration; throws on every other failure.
+bool EncodeMp3(TFile& input, TFile& output);
+
+// Opens both files and runs EncodeMp3. Returns false when no MP3 was made
+// (the empty MP3 file is then removed).
+bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name);
+
+// done * 100 / length rounded to the nearest integer, halves to even.
+int ProgressPercent(std::uint64_t done, std::uint64_t length);
+
+}  // namespace pellamy

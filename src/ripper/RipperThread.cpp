@@ -1,0 +1,74 @@
+#include "RipperThread.h"
+
+#include <condition_variable>
+#include <mutex>
+
+#include "Exceptions.h"
+
+namespace pellamy {
+
+namespace {
+
+// Rips never write the same files at once: a worker waits here for the one
+// before it.
+std::mutex gRipTurn;
+
+std::mutex gCountLock;
+std::condition_variable gCountChanged;
+int gActive = 0;
+
+}  // namespace
+
+TCdRipperThread::TCdRipperThread(const std::string& outputDir, TRipWindow& trackList, char driveLetter)
+    : FTrackList(trackList) {
+  SetFreeOnTerminate(true);
+  FManager = std::make_unique<TCDRipperManager>(outputDir, driveLetter);
+  std::lock_guard lock(gCountLock);
+  ++gActive;
+}
+
+TCdRipperThread::~TCdRipperThread() {
+  FManager.reset();
+  std::lock_guard lock(gCountLock);
+  --gActive;
+  gCountChanged.notify_all();
+}
+
+bool TCdRipperThread::Launch(const std::string& outputDir, TRipWindow& trackList, char driveLetter) {
+  TCdRipperThread* worker = nullptr;
+  try {
+    worker = new TCdRipperThread(outputDir, trackList, driveLetter);
+  } catch (const EAbort&) {
+    return false;
+  }
+  worker->Start();
+  return true;
+}
+
+void TCdRipperThread::WaitForAll() {
+  std::unique_lock lock(gCountLock);
+  gCountChanged.wait(lock, [] { return gActive == 0; });
+}
+
+int TCdRipperThread::ActiveCount() {
+  std::lock_guard lock(gCountLock);
+  return gActive;
+}
+
+void TCdRipperThread::Execute() {
+  std::lock_guard turn(gRipTurn);
+  try {
+    FTrackList.SetStatus("Ripping start ...");
+    const int rows = FTrackList.RowCount();
+    for (int i = 0; i < rows; ++i) {
+      if (FTrackList.RowTicked(i)) FManager->RipTrack(i + 1);
+    }
+    FTrackList.SetStatus("Ripping completed!");
+  } catch (...) {
+    FManager.reset();
+    throw;  // ends the run; the failure is dropped with the worker
+  }
+  FManager.reset();
+}
+
+}  // namespace pellamy

@@ -1,0 +1,36 @@
+// TCdRipperThread: the rip worker. It owns a drive manager for its run, rips
+// every ticked row in list order and frees itself when it ends.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "RipWindow.h"
+#include "ScsiManagerUnit.h"
+#include "Thread.h"
+
+namespace pellamy {
+
+class TCdRipperThread : public TThread {
+ public:
+  // Opens the drive on the calling (UI) thread; throws EAbort, with no
+  // thread started, when the drive manager cannot be made.
+  TCdRipperThread(const std::string& outputDir, TRipWindow& trackList, char driveLetter);
+  ~TCdRipperThread() override;
+
+  // Creates a worker and starts it; the worker frees itself. Returns false
+  // when no worker could be made (the silent abort).
+  static bool Launch(const std::string& outputDir, TRipWindow& trackList, char driveLetter);
+  // Waits until every worker has ended and freed itself.
+  static void WaitForAll();
+  static int ActiveCount();
+
+ protected:
+  void Execute() override;
+
+ private:
+  TRipWindow& FTrackList;
+  std::unique_ptr<TCDRipperManager> FManager;
+};
+
+}  // namespace pellamy

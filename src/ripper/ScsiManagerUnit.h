@@ -1,0 +1,58 @@
+// TCDRipperManager: one open CD drive; its table of contents, raw audio
+// reads, SCSI commands, the track list and the track ripper.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "CdromToc.h"
+#include "DeviceIo.h"
+#include "DeviceRecords.h"
+
+namespace pellamy {
+
+inline constexpr int kSectorsPerRead = 13;
+
+class TCDRipperManager {
+ public:
+  // Opens the drive. Throws EAbort (the silent abort) when the ASPI library
+  // cannot be loaded.
+  TCDRipperManager(const std::string& outputDir, char driveLetter);
+  virtual ~TCDRipperManager();
+  TCDRipperManager(const TCDRipperManager&) = delete;
+  TCDRipperManager& operator=(const TCDRipperManager&) = delete;
+
+  // Copies the drive's TOC into FToc and destination; on failure changes
+  // neither and reports nothing.
+  void ReadToc(CdromToc& destination);
+  // count sectors into buffer (count * 2352 bytes); on failure shows the
+  // error code and returns false.
+  bool ReadRawSectors(std::int32_t firstSector, void* buffer, int count);
+  void FillTrackList();
+  // Rips the track of row position p (1-based) to FOutputDir + "track p.wav",
+  // then to MP3 when the window asks for it.
+  void RipTrack(int p);
+
+  static bool ExecScsiCommand(DeviceHandle device, ScsiCommandBlock& command);
+  static std::string GetDriveDescription(char driveLetter);
+  static std::string GetTrackTime(CdromToc toc, int n);
+
+  const CdromToc& Toc() const { return FToc; }
+  const std::string& OutputDir() const { return FOutputDir; }
+
+ private:
+  bool TryReadToc(CdromToc& destination);
+  void CloseDevice();
+
+  std::string FOutputDir;
+  CdromToc FToc{};
+  DeviceHandle FDevice = kInvalidDevice;
+};
+
+// The entry points looked up in the ASPI library by the first manager.
+const AspiEntryPoints& AspiEntries();
+
+// The 48-byte header of a WAV file holding dataSize bytes of CD audio.
+void BuildWavHeader(std::uint32_t dataSize, std::uint8_t (&header)[48]);
+
+}  // namespace pellamy
