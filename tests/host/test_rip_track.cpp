@@ -61,7 +61,7 @@ TEST_F(RipFixture, ThreeMinuteTrackFromTwoSecondsHasEveryOneOfItsSectors) {
 TEST_F(RipFixture, HeaderFieldsOfTheWavFile) {
   std::uint8_t h[48];
   BuildWavHeader(2352, h);
-  const std::uint8_t expected[48] = {'R', 'I', 'F', 'F', 0x58, 0x09, 0, 0, 'W'', 'A', 'V', 'E', 'f', 'm', 't', ' ',
+  const std::uint8_t expected[48] = {'R', 'I', 'F', 'F', 0x58, 0x09, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
                                      20, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,
                                      4, 0, 16, 0, 0, 0, 0, 0, 'd', 'a', 't', 'a', 0x30, 0x09, 0, 0};
   EXPECT_EQ(std::memcmp(h, expected, 48), 0);
