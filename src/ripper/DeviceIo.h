@@ -37,7 +37,7 @@ class DeviceIo {
   // The error code of the last failed call on this thread.
   virtual std::uint32_t LastError() = 0;
   // root is a path such as "E:\".
-  virtual DriveType GetDriveType(const std::string& root) = 0;
+  virtual DriveType DriveTypeOf(const std::string& root) = 0;
   // Loads the ASPI library and looks up its two entry points; false when the
   // library cannot be loaded.
   virtual bool LoadAspi(AspiEntryPoints& entries) = 0;

@@ -19,7 +19,7 @@ class NullDeviceIo final : public DeviceIo {
   }
   bool ScsiPassThrough(DeviceHandle, PassThroughBlock&) override { return Fail(kErrorInvalidHandle); }
   std::uint32_t LastError() override { return tLastError; }
-  DriveType GetDriveType(const std::string&) override { return DriveType::NoRootDir; }
+  DriveType DriveTypeOf(const std::string&) override { return DriveType::NoRootDir; }
   bool LoadAspi(AspiEntryPoints&) override { return false; }
 
  private:

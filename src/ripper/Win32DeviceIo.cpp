@@ -1,5 +1,7 @@
 // The real drives, through the Win32 device controls.
 #include <windows.h>
+#include <winioctl.h>
+
 #include <ntddscsi.h>
 
 #include "DeviceIo.h"
@@ -48,7 +50,7 @@ class Win32DeviceIo final : public DeviceIo {
 
   std::uint32_t LastError() override { return GetLastError(); }
 
-  DriveType GetDriveType(const std::string& root) override {
+  DriveType DriveTypeOf(const std::string& root) override {
     return static_cast<DriveType>(GetDriveTypeA(root.c_str()));
   }
 

@@ -89,7 +89,7 @@ class ScriptedDevice : public DeviceIo {
     return true;
   }
   std::uint32_t LastError() override { return lastError; }
-  DriveType GetDriveType(const std::string& root) override {
+  DriveType DriveTypeOf(const std::string& root) override {
     return cdRoots.count(root) ? DriveType::CdRom : DriveType::NoRootDir;
   }
   bool LoadAspi(AspiEntryPoints& entries) override {

@@ -1,0 +1,160 @@
+// ripdisc: rips a disc from the command line with the same engine as the
+// window: lists the CD drives, reads the first drive's tracks and rips the
+// chosen ones to WAV or MP3. With --virtual-cd it adds the virtual drive (the
+// built-in demo disc or a CUE/BIN image) at the first free letter from D.
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "CueSheet.h"
+#include "DriveScan.h"
+#include "Exceptions.h"
+#include "RipWindow.h"
+#include "RipperThread.h"
+#include "ScsiManagerUnit.h"
+#include "VirtualCdDeviceIo.h"
+
+namespace pellamy {
+namespace {
+
+class TConsoleWindow : public TRipWindow {
+ public:
+  void ClearRows() override {
+    std::lock_guard lock(FLock);
+    FRows.clear();
+  }
+  void AddRow(const std::string& caption, const std::string& time) override {
+    std::lock_guard lock(FLock);
+    FRows.push_back(false);
+    std::printf("  %-10s %s\n", caption.c_str(), time.c_str());
+  }
+  int RowCount() override {
+    std::lock_guard lock(FLock);
+    return static_cast<int>(FRows.size());
+  }
+  bool RowTicked(int index) override {
+    std::lock_guard lock(FLock);
+    return index >= 0 && index < static_cast<int>(FRows.size()) && FRows[index];
+  }
+  int OutputTypeIndex() override { return FMp3 ? 0 : 1; }
+  void SetProgress(int position) override {
+    std::lock_guard lock(FLock);
+    if (position != FLastProgress) std::fprintf(stderr, "  encoding %d%%\r", position);
+    FLastProgress = position;
+  }
+  void SetStatus(const std::string& text) override {
+    std::lock_guard lock(FLock);
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+    FStatus = text;
+  }
+  std::string Status() {
+    std::lock_guard lock(FLock);
+    return FStatus;
+  }
+  void ShowMessage(const std::string& text) override { std::fprintf(stderr, "ripdisc: message: %s\n", text.c_str()); }
+
+  void Tick(int index) {
+    std::lock_guard lock(FLock);
+    if (index >= 0 && index < static_cast<int>(FRows.size())) FRows[index] = true;
+  }
+  bool FMp3 = false;
+
+ private:
+  std::mutex FLock;
+  std::vector<bool> FRows;
+  int FLastProgress = -1;
+  std::string FStatus;
+};
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: ripdisc [--virtual-cd[=FILE.cue]] [--mp3] [--tracks=N,N,...] OUTPUT_DIRECTORY\n"
+               "Rips the tracks of the first CD drive (all of them unless --tracks is given) to\n"
+               "\"track N.wav\", or \"track N.mp3\" with --mp3, in OUTPUT_DIRECTORY.\n");
+  return 2;
+}
+
+int Run(int argc, char** argv) {
+  bool virtualCd = false;
+  std::string cue, outputDir;
+  std::set<int> tracks;
+  TConsoleWindow window;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--virtual-cd") {
+      virtualCd = true;
+    } else if (arg.rfind("--virtual-cd=", 0) == 0) {
+      virtualCd = true;
+      cue = arg.substr(13);
+    } else if (arg == "--mp3") {
+      window.FMp3 = true;
+    } else if (arg.rfind("--tracks=", 0) == 0) {
+      std::string list = arg.substr(9);
+      for (std::size_t at = 0; at <= list.size();) {
+        std::size_t comma = list.find(',', at);
+        if (comma == std::string::npos) comma = list.size();
+        int n = std::atoi(list.substr(at, comma - at).c_str());
+        if (n <= 0) return Usage();
+        tracks.insert(n);
+        at = comma + 1;
+      }
+    } else if (!arg.empty() && arg[0] != '-' && outputDir.empty()) {
+      outputDir = arg;
+    } else {
+      return Usage();
+    }
+  }
+  if (outputDir.empty()) return Usage();
+  const char last = outputDir.back();
+  if (last != '/' && last != '\\') outputDir += (outputDir.find('\\') != std::string::npos ? '\\' : '/');
+
+  std::unique_ptr<VirtualCdDeviceIo> virtualDrive;
+  if (virtualCd) {
+    const char letter = FirstFreeDriveLetter();
+    if (letter == 0) throw Exception("No free drive letter for the virtual CD drive");
+    virtualDrive = std::make_unique<VirtualCdDeviceIo>(letter, cue.empty() ? MakeDemoDisc() : LoadCueImage(cue),
+                                                       &PlatformDeviceIo());
+    SetDeviceIo(virtualDrive.get());
+  }
+  SetRipWindow(&window);
+
+  const std::vector<TCdDrive> drives = ScanCdDrives();
+  for (const TCdDrive& d : drives) std::printf("%s\n", d.Description.empty() ? (std::string(1, d.Letter) + ":").c_str() : d.Description.c_str());
+  if (drives.empty()) throw Exception("No CD drive found (use --virtual-cd for the built-in demo disc)");
+
+  const char letter = drives.front().Letter;
+  {
+    TCDRipperManager lister("", letter);
+    CdromToc toc{};
+    lister.ReadToc(toc);
+    lister.FillTrackList();
+  }
+  for (int row = 0; row < window.RowCount(); ++row)
+    if (tracks.empty() || tracks.count(row + 1)) window.Tick(row);
+
+  if (!TCdRipperThread::Launch(outputDir, window, letter)) throw Exception("The ASPI library wnaspi32.dll is missing");
+  TCdRipperThread::WaitForAll();
+  SetRipWindow(nullptr);
+  SetDeviceIo(nullptr);
+  if (window.Status() != "Ripping completed!") {
+    std::fprintf(stderr, "ripdisc: the rip stopped before its end (is %s writable?)\n", outputDir.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace pellamy
+
+int main(int argc, char** argv) {
+  try {
+    return pellamy::Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ripdisc: %s\n", e.what());
+    return 1;
+  }
+}
