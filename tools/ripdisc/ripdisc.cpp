@@ -40,11 +40,7 @@ class TConsoleWindow : public TRipWindow {
     return index >= 0 && index < static_cast<int>(FRows.size()) && FRows[index];
   }
   int OutputTypeIndex() override { return FMp3 ? 0 : 1; }
-  void SetProgress(int position) override {
-    std::lock_guard lock(FLock);
-    if (position != FLastProgress) std::fprintf(stderr, "  encoding %d%%\r", position);
-    FLastProgress = position;
-  }
+  void SetProgress(int) override {}
   void SetStatus(const std::string& text) override {
     std::lock_guard lock(FLock);
     std::printf("%s\n", text.c_str());
@@ -66,7 +62,6 @@ class TConsoleWindow : public TRipWindow {
  private:
   std::mutex FLock;
   std::vector<bool> FRows;
-  int FLastProgress = -1;
   std::string FStatus;
 };
 
@@ -153,6 +148,9 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
   try {
     return pellamy::Run(argc, argv);
+  } catch (const pellamy::EAbort&) {
+    std::fprintf(stderr, "ripdisc: the ASPI library wnaspi32.dll cannot be loaded\n");
+    return 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "ripdisc: %s\n", e.what());
     return 1;
