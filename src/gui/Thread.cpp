@@ -1,6 +1,7 @@
 #include "Thread.h"
 
 #include <atomic>
+#include <future>
 
 namespace pellamy {
 
@@ -44,7 +45,15 @@ TThread::~TThread() {
 void TThread::Start() {
   if (FStarted) return;
   FStarted = true;
-  FThread = std::thread([this] { Run(); });
+  // The body waits until FThread is assigned: a self-freeing thread that ran
+  // ahead would otherwise free the object under that assignment.
+  std::promise<void> assigned;
+  std::shared_future<void> go = assigned.get_future().share();
+  FThread = std::thread([this, go] {
+    go.wait();
+    Run();
+  });
+  assigned.set_value();
 }
 
 void TThread::WaitFor() {
