@@ -10,10 +10,18 @@ std::atomic<TSyncDispatcher*> gDispatcher{nullptr};
 std::atomic<std::thread::id> gMainThread{std::this_thread::get_id()};
 }  // namespace
 
-void SetSyncDispatcher(TSyncDispatcher* dispatcher) { gDispatcher = dispatcher; }
-TSyncDispatcher* SyncDispatcher() { return gDispatcher; }
-void SetMainThread() { gMainThread = std::this_thread::get_id(); }
-bool IsMainThread() { return gMainThread.load() == std::this_thread::get_id(); }
+void SetSyncDispatcher(TSyncDispatcher* dispatcher) {
+  gDispatcher = dispatcher;
+}
+TSyncDispatcher* SyncDispatcher() {
+  return gDispatcher;
+}
+void SetMainThread() {
+  gMainThread = std::this_thread::get_id();
+}
+bool IsMainThread() {
+  return gMainThread.load() == std::this_thread::get_id();
+}
 
 void Synchronize(const std::function<void()>& call) {
   TSyncDispatcher* dispatcher = gDispatcher;

@@ -33,9 +33,15 @@ static_assert(sizeof(CdromToc) == 804);
 static_assert(offsetof(CdromToc, FirstTrack) == 2);
 static_assert(offsetof(CdromToc, TrackData) == 4);
 
-inline int TocMinute(const TocTrackEntry& e) { return e.Address[1]; }
-inline int TocSecond(const TocTrackEntry& e) { return e.Address[2]; }
-inline int TocFrame(const TocTrackEntry& e) { return e.Address[3]; }
+inline int TocMinute(const TocTrackEntry& e) {
+  return e.Address[1];
+}
+inline int TocSecond(const TocTrackEntry& e) {
+  return e.Address[2];
+}
+inline int TocFrame(const TocTrackEntry& e) {
+  return e.Address[3];
+}
 
 // Position 0:02:00 is sector 0.
 inline std::int32_t TocStartSector(const TocTrackEntry& e) {

@@ -13,8 +13,12 @@ DeviceIo& CurrentDeviceIo() {
   return io != nullptr ? *io : PlatformDeviceIo();
 }
 
-void SetDeviceIo(DeviceIo* io) { gDeviceIo = io; }
+void SetDeviceIo(DeviceIo* io) {
+  gDeviceIo = io;
+}
 
-std::string DevicePath(char letter) { return std::string("\\\\.\\") + letter + ":"; }
+std::string DevicePath(char letter) {
+  return std::string("\\\\.\\") + letter + ":";
+}
 
 }  // namespace pellamy

@@ -16,7 +16,15 @@ using DeviceHandle = std::intptr_t;
 inline constexpr DeviceHandle kInvalidDevice = -1;
 
 // The values GetDriveTypeA answers.
-enum class DriveType : unsigned { Unknown = 0, NoRootDir = 1, Removable = 2, Fixed = 3, Remote = 4, CdRom = 5, RamDisk = 6 };
+enum class DriveType : unsigned {
+  Unknown = 0,
+  NoRootDir = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6
+};
 
 struct AspiEntryPoints {
   void* GetSupportInfo = nullptr;

@@ -6,7 +6,9 @@
 namespace pellamy {
 
 namespace {
-std::string Root(char letter) { return std::string(1, letter) + ":\\"; }
+std::string Root(char letter) {
+  return std::string(1, letter) + ":\\";
+}
 }  // namespace
 
 std::vector<TCdDrive> ScanCdDrives() {

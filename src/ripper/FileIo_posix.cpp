@@ -76,8 +76,12 @@ bool FileExists(const std::string& name) {
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool DeleteFileNamed(const std::string& name) { return ::unlink(name.c_str()) == 0; }
+bool DeleteFileNamed(const std::string& name) {
+  return ::unlink(name.c_str()) == 0;
+}
 
-bool CreateOneDirectory(const std::string& dir) { return ::mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST; }
+bool CreateOneDirectory(const std::string& dir) {
+  return ::mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST;
+}
 
 }  // namespace pellamy

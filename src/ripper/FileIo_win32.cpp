@@ -8,7 +8,9 @@
 namespace pellamy {
 
 namespace {
-HANDLE H(std::intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE H(std::intptr_t h) {
+  return reinterpret_cast<HANDLE>(h);
+}
 }  // namespace
 
 bool TFile::Open(const std::string& name, Mode mode) {
@@ -79,7 +81,9 @@ bool FileExists(const std::string& name) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool DeleteFileNamed(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+bool DeleteFileNamed(const std::string& name) {
+  return DeleteFileA(name.c_str()) != 0;
+}
 
 bool CreateOneDirectory(const std::string& dir) {
   return CreateDirectoryA(dir.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;

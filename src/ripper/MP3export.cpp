@@ -21,7 +21,9 @@ bool Stopping() {
 
 }  // namespace
 
-const TEncoderFunctions& EncoderFunctions() { return *gEncoder.load(); }
+const TEncoderFunctions& EncoderFunctions() {
+  return *gEncoder.load();
+}
 void SetEncoderFunctions(const TEncoderFunctions* functions) {
   gEncoder = functions != nullptr ? functions : &kLinkedEncoder;
 }

@@ -14,9 +14,7 @@ class NullDeviceIo final : public DeviceIo {
   DeviceHandle Open(const std::string&) override { return Fail(kErrorPathNotFound), kInvalidDevice; }
   void Close(DeviceHandle) override {}
   bool ReadToc(DeviceHandle, CdromToc&) override { return Fail(kErrorInvalidHandle); }
-  bool RawRead(DeviceHandle, const RawReadRequest&, void*, std::uint32_t) override {
-    return Fail(kErrorInvalidHandle);
-  }
+  bool RawRead(DeviceHandle, const RawReadRequest&, void*, std::uint32_t) override { return Fail(kErrorInvalidHandle); }
   bool ScsiPassThrough(DeviceHandle, PassThroughBlock&) override { return Fail(kErrorInvalidHandle); }
   std::uint32_t LastError() override { return tLastError; }
   DriveType DriveTypeOf(const std::string&) override { return DriveType::NoRootDir; }

@@ -8,7 +8,11 @@ namespace {
 std::atomic<TRipWindow*> gRipWindow{nullptr};
 }
 
-TRipWindow* RipWindow() { return gRipWindow; }
-void SetRipWindow(TRipWindow* window) { gRipWindow = window; }
+TRipWindow* RipWindow() {
+  return gRipWindow;
+}
+void SetRipWindow(TRipWindow* window) {
+  gRipWindow = window;
+}
 
 }  // namespace pellamy

@@ -40,7 +40,9 @@ void WriteAll(TFile& file, const void* data, std::int64_t count) {
 
 }  // namespace
 
-const AspiEntryPoints& AspiEntries() { return gAspiEntries; }
+const AspiEntryPoints& AspiEntries() {
+  return gAspiEntries;
+}
 
 TCDRipperManager::TCDRipperManager(const std::string& outputDir, char driveLetter) : FOutputDir(outputDir) {
   DeviceIo& io = CurrentDeviceIo();
@@ -54,7 +56,9 @@ TCDRipperManager::TCDRipperManager(const std::string& outputDir, char driveLette
   gAspiEntries = entries;
 }
 
-TCDRipperManager::~TCDRipperManager() { CloseDevice(); }
+TCDRipperManager::~TCDRipperManager() {
+  CloseDevice();
+}
 
 void TCDRipperManager::CloseDevice() {
   if (FDevice != kInvalidDevice) CurrentDeviceIo().Close(FDevice);
@@ -69,7 +73,9 @@ bool TCDRipperManager::TryReadToc(CdromToc& destination) {
   return true;
 }
 
-void TCDRipperManager::ReadToc(CdromToc& destination) { TryReadToc(destination); }
+void TCDRipperManager::ReadToc(CdromToc& destination) {
+  TryReadToc(destination);
+}
 
 bool TCDRipperManager::ReadRawSectors(std::int32_t firstSector, void* buffer, int count) {
   RawReadRequest request{};

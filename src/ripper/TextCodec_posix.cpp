@@ -1,6 +1,6 @@
-#include <cerrno>
 #include <iconv.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "TextCodec.h"

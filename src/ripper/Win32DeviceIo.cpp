@@ -1,8 +1,7 @@
 // The real drives, through the Win32 device controls.
+#include <ntddscsi.h>
 #include <windows.h>
 #include <winioctl.h>
-
-#include <ntddscsi.h>
 
 #include "DeviceIo.h"
 
@@ -16,7 +15,9 @@ static_assert(kIoctlScsiPassThroughDirect == IOCTL_SCSI_PASS_THROUGH_DIRECT);
 
 namespace {
 
-HANDLE ToHandle(DeviceHandle device) { return reinterpret_cast<HANDLE>(device); }
+HANDLE ToHandle(DeviceHandle device) {
+  return reinterpret_cast<HANDLE>(device);
+}
 
 class Win32DeviceIo final : public DeviceIo {
  public:
@@ -32,20 +33,20 @@ class Win32DeviceIo final : public DeviceIo {
 
   bool ReadToc(DeviceHandle device, CdromToc& toc) override {
     DWORD returned = 0;
-    return DeviceIoControl(ToHandle(device), kIoctlCdromReadToc, nullptr, 0, &toc, sizeof(toc), &returned,
-                           nullptr) != 0;
+    return DeviceIoControl(ToHandle(device), kIoctlCdromReadToc, nullptr, 0, &toc, sizeof(toc), &returned, nullptr) !=
+           0;
   }
 
   bool RawRead(DeviceHandle device, const RawReadRequest& request, void* out, std::uint32_t outLength) override {
     DWORD returned = 0;
-    return DeviceIoControl(ToHandle(device), kIoctlCdromRawRead, const_cast<RawReadRequest*>(&request),
-                           sizeof(request), out, outLength, &returned, nullptr) != 0;
+    return DeviceIoControl(ToHandle(device), kIoctlCdromRawRead, const_cast<RawReadRequest*>(&request), sizeof(request),
+                           out, outLength, &returned, nullptr) != 0;
   }
 
   bool ScsiPassThrough(DeviceHandle device, PassThroughBlock& block) override {
     DWORD returned = 0;
-    return DeviceIoControl(ToHandle(device), kIoctlScsiPassThroughDirect, &block, sizeof(block), &block,
-                           sizeof(block), &returned, nullptr) != 0;
+    return DeviceIoControl(ToHandle(device), kIoctlScsiPassThroughDirect, &block, sizeof(block), &block, sizeof(block),
+                           &returned, nullptr) != 0;
   }
 
   std::uint32_t LastError() override { return GetLastError(); }

@@ -117,8 +117,10 @@ TEST_F(DemoDiscRip, Mp3FilesDecodeToTheirTracks) {
     const fs::path mp3 = temp.Path() / ("track " + std::to_string(p) + ".mp3");
     ASSERT_TRUE(fs::exists(mp3));
     EXPECT_FALSE(fs::exists(temp.Path() / ("track " + std::to_string(p) + ".wav")));
-    const std::string probe = Capture("ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,bit_rate "
-                                      "-of default=nw=1 '" + mp3.string() + "'");
+    const std::string probe = Capture(
+        "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,bit_rate "
+        "-of default=nw=1 '" +
+        mp3.string() + "'");
     EXPECT_NE(probe.find("codec_name=mp3"), std::string::npos) << probe;
     EXPECT_NE(probe.find("sample_rate=44100"), std::string::npos) << probe;
     EXPECT_NE(probe.find("channels=2"), std::string::npos) << probe;

@@ -104,10 +104,10 @@ TEST(EncoderConfigRecord, ByteForByte) {
 
 TEST(Progress, RoundsHalvesToEvenWithoutOverflow) {
   EXPECT_EQ(ProgressPercent(64, 256), 25);
-  EXPECT_EQ(ProgressPercent(1, 200), 0);   // 0.5 -> 0
-  EXPECT_EQ(ProgressPercent(3, 200), 2);   // 1.5 -> 2
-  EXPECT_EQ(ProgressPercent(5, 200), 2);   // 2.5 -> 2
-  EXPECT_EQ(ProgressPercent(199, 200), 100);  // 99.5 -> 100
+  EXPECT_EQ(ProgressPercent(1, 200), 0);       // 0.5 -> 0
+  EXPECT_EQ(ProgressPercent(3, 200), 2);       // 1.5 -> 2
+  EXPECT_EQ(ProgressPercent(5, 200), 2);       // 2.5 -> 2
+  EXPECT_EQ(ProgressPercent(199, 200), 100);   // 99.5 -> 100
   EXPECT_EQ(ProgressPercent(1989, 2000), 99);  // 99.45
   const std::uint64_t huge = UINT64_MAX - 1;
   EXPECT_EQ(ProgressPercent(huge / 2, huge), 50);

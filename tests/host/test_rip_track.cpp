@@ -61,9 +61,9 @@ TEST_F(RipFixture, ThreeMinuteTrackFromTwoSecondsHasEveryOneOfItsSectors) {
 TEST_F(RipFixture, HeaderFieldsOfTheWavFile) {
   std::uint8_t h[48];
   BuildWavHeader(2352, h);
-  const std::uint8_t expected[48] = {'R', 'I', 'F', 'F', 0x58, 0x09, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ',
-                                     20, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 0x02, 0,
-                                     4, 0, 16, 0, 0, 0, 0, 0, 'd', 'a', 't', 'a', 0x30, 0x09, 0, 0};
+  const std::uint8_t expected[48] = {'R', 'I', 'F', 'F', 0x58, 0x09, 0, 0, 'W',  'A',  'V', 'E', 'f',  'm',  't',  ' ',
+                                     20,  0,   0,   0,   1,    0,    2, 0, 0x44, 0xAC, 0,   0,   0x10, 0xB1, 0x02, 0,
+                                     4,   0,   16,  0,   0,    0,    0, 0, 'd',  'a',  't', 'a', 0x30, 0x09, 0,    0};
   EXPECT_EQ(std::memcmp(h, expected, 48), 0);
 }
 
@@ -156,7 +156,9 @@ TEST_F(RipFixture, Mp3OutputLeavesOnlyTheMp3File) {
   EXPECT_EQ(mp3[1] & 0xE0, 0xE0);
 }
 
-BeErr RefuseInit(EncoderConfig*, std::uint32_t*, std::uint32_t*, BeStream*) { return kBeErrInvalidFormat; }
+BeErr RefuseInit(EncoderConfig*, std::uint32_t*, std::uint32_t*, BeStream*) {
+  return kBeErrInvalidFormat;
+}
 
 TEST_F(RipFixture, RefusedEncoderKeepsTheWavFileAndMakesNoMp3) {
   device.SetToc(1, 1, {{0, 2, 0}, {0, 2, 30}});

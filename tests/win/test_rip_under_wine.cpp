@@ -1,8 +1,7 @@
 // A whole rip under Wine: the virtual drive beside the real ones, the worker,
 // the Win32 file layer and the encoder DLL.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <iterator>
@@ -63,7 +62,7 @@ int CountFrames(const std::vector<std::uint8_t>& mp3) {
   int frames = 0;
   while (at + 4 <= mp3.size()) {
     const std::uint8_t* h = &mp3[at];
-    if (h[0] != 0xFF || (h[1] & 0xFE) != 0xFA) return -1;  // sync, MPEG-1, Layer III
+    if (h[0] != 0xFF || (h[1] & 0xFE) != 0xFA) return -1;       // sync, MPEG-1, Layer III
     if ((h[2] >> 4) != 9 || ((h[2] >> 2) & 3) != 0) return -1;  // 128 kbit/s, 44100 Hz
     if ((h[3] >> 6) != 1) return -1;                            // joint stereo
     at += 144 * 128000 / 44100 + ((h[2] >> 1) & 1);

@@ -1,7 +1,6 @@
 // The real Win32 device calls, the file layer and the encoder DLL under Wine.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstring>
 

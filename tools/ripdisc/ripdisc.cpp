@@ -118,7 +118,8 @@ int Run(int argc, char** argv) {
   SetRipWindow(&window);
 
   const std::vector<TCdDrive> drives = ScanCdDrives();
-  for (const TCdDrive& d : drives) std::printf("%s\n", d.Description.empty() ? (std::string(1, d.Letter) + ":").c_str() : d.Description.c_str());
+  for (const TCdDrive& d : drives)
+    std::printf("%s\n", d.Description.empty() ? (std::string(1, d.Letter) + ":").c_str() : d.Description.c_str());
   if (drives.empty()) throw Exception("No CD drive found (use --virtual-cd for the built-in demo disc)");
 
   const char letter = drives.front().Letter;

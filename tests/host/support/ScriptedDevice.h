@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <optional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,7 +71,8 @@ class ScriptedDevice : public DeviceIo {
       if (fault != failAt.end()) return Fail(fault->second);
     }
     auto* bytes = static_cast<std::uint8_t*>(out);
-    for (std::uint32_t i = 0; i < outLength; ++i) bytes[i] = ScriptedByte(first + static_cast<std::int32_t>(i / 2352), i % 2352);
+    for (std::uint32_t i = 0; i < outLength; ++i)
+      bytes[i] = ScriptedByte(first + static_cast<std::int32_t>(i / 2352), i % 2352);
     return true;
   }
   bool ScsiPassThrough(DeviceHandle device, PassThroughBlock& block) override {
@@ -85,7 +86,8 @@ class ScriptedDevice : public DeviceIo {
       block.Sense[13] = sense[2];
       return true;
     }
-    std::memcpy(block.Spt.DataBuffer, inquiry.data(), std::min<std::size_t>(inquiry.size(), block.Spt.DataTransferLength));
+    std::memcpy(block.Spt.DataBuffer, inquiry.data(),
+                std::min<std::size_t>(inquiry.size(), block.Spt.DataTransferLength));
     return true;
   }
   std::uint32_t LastError() override { return lastError; }
