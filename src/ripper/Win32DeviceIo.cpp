@@ -1,7 +1,9 @@
 // The real drives, through the Win32 device controls.
-#include <ntddscsi.h>
 #include <windows.h>
+// The device-control headers need windows.h first.
 #include <winioctl.h>
+// ntddscsi.h needs winioctl.h's macros.
+#include <ntddscsi.h>
 
 #include "DeviceIo.h"
 
