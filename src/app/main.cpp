@@ -1,0 +1,69 @@
+// Pellamy.exe: start-up, the message loop and close-down.
+#include <objbase.h>
+#include <shellapi.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "Application.h"
+#include "CueSheet.h"
+#include "DriveScan.h"
+#include "Exceptions.h"
+#include "MainUnit.h"
+#include "RipperThread.h"
+#include "VirtualCdDeviceIo.h"
+#include "WideText.h"
+
+namespace {
+
+// --virtual-cd[=FILE.cue] adds the virtual drive; nothing else is taken.
+bool VirtualCdArgument(std::string& cue) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  bool wanted = false;
+  for (int i = 1; argv != nullptr && i < argc; ++i) {
+    const std::string arg = pellamy::WideToUtf8(argv[i]);
+    if (arg == "--virtual-cd") {
+      wanted = true;
+    } else if (arg.rfind("--virtual-cd=", 0) == 0) {
+      wanted = true;
+      cue = arg.substr(13);
+    }
+  }
+  LocalFree(argv);
+  return wanted;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  using namespace pellamy;
+  OleInitialize(nullptr);
+  auto application = std::make_unique<TApplication>();
+  application->Initialize();
+
+  std::unique_ptr<VirtualCdDeviceIo> virtualDrive;
+  std::string cue;
+  if (VirtualCdArgument(cue)) {
+    try {
+      const char letter = FirstFreeDriveLetter();
+      if (letter == 0) throw Exception("No free drive letter for the virtual CD drive");
+      virtualDrive = std::make_unique<VirtualCdDeviceIo>(letter, cue.empty() ? MakeDemoDisc() : LoadCueImage(cue),
+                                                         &PlatformDeviceIo());
+      SetDeviceIo(virtualDrive.get());
+    } catch (const std::exception& e) {
+      application->ShowException(e.what());
+      return 1;
+    }
+  }
+
+  application->CreateForm<TMainForm>();
+  application->Run();
+  // Workers end before the window goes (closing waits for them); this is
+  // for a close that came some other way.
+  WaitForRipsToEnd();
+  application.reset();
+  SetDeviceIo(nullptr);
+  OleUninitialize();
+  return 0;
+}

@@ -1,0 +1,55 @@
+// TPanel (a raised, optionally captioned container) and TImage (a windowless
+// control that paints one picture).
+#pragma once
+
+#include <memory>
+
+#include "Bitmap.h"
+#include "Controls.h"
+
+namespace pellamy {
+
+enum TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TCustomControl {
+ public:
+  explicit TPanel(TComponent* owner);
+  std::string ClassName() const override { return "TPanel"; }
+  TBevelCut BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TBevelCut bevel);
+  TBevelCut BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TBevelCut bevel);
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+  void DefineProperties(TPropertyTable& table) const override;
+
+ private:
+  TBevelCut FBevelOuter = bvRaised;
+  TBevelCut FBevelInner = bvNone;
+};
+
+class TImage : public TGraphicControl {
+ public:
+  explicit TImage(TComponent* owner);
+  std::string ClassName() const override { return "TImage"; }
+  TPicture& Picture() { return *FPicture; }
+  void SetPicture(const TPicture& picture);
+  bool Stretch() const { return FStretch; }
+  void SetStretch(bool value);
+  bool Center() const { return FCenter; }
+  void SetCenter(bool value);
+
+ protected:
+  void Paint() override;
+  void AdjustSize() override;
+  virtual void PictureChanged();
+  void DefineProperties(TPropertyTable& table) const override;
+
+ private:
+  std::unique_ptr<TPicture> FPicture;
+  bool FStretch = false;
+  bool FCenter = false;
+};
+
+}  // namespace pellamy
