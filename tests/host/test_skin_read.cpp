@@ -447,19 +447,5 @@ TEST_F(SkinReaderTest, DamagedContainersAreRefusedWhole) {
   }
 }
 
-TEST_F(SkinReaderTest, TruncatedContainerStillDecodesToItsLength) {
-  const Bytes full = PackSkin({{"s.ini", Text("[a]\r\nb=c\r\n")}, {"big.bmp", MixedData(50000, 9)}});
-  const Bytes cut(full.begin(), full.end() - 200);
-  // The lost bits decode as something; the index is either intact or
-  // refused, never read past.
-  try {
-    if (DecodeSkin(cut)) {
-      EXPECT_EQ(reader_.Count(), 2);
-      EXPECT_EQ(Entry("s.ini"), "[a]\r\nb=c\r\n");
-    }
-  } catch (const ESkinFileDamaged&) {
-  }
-}
-
 }  // namespace
 }  // namespace pellamy
