@@ -1,8 +1,9 @@
 // The main window on the virtual drive: its layout read back from the real
 // windows, and its handlers.
+#include <windows.h>
+// commctrl.h needs windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <filesystem>
 
