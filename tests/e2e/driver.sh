@@ -14,7 +14,6 @@ CHECK_X=42 TITLE_X=90               # a row's check box, a row's title
 MP3_X=48 MP3_Y=249                  # the ".mp3" button
 PATH_X=120 PATH_Y=298               # the output path edit
 RIP_X=318 RIP_Y=301                 # the rip button
-BROWSE_X=255 BROWSE_Y=298           # the "..." button
 LINK_X=360 LINK_Y=250               # the link picture (right of the rip button)
 
 pellamy_prefix() {
@@ -56,7 +55,15 @@ pellamy_move() {  # client x, client y
   o=($(pellamy_origin))
   xdotool mousemove --sync $((o[0] + $1)) $((o[1] + $2))
 }
-pellamy_click() { pellamy_move "$1" "$2"; xdotool click 1; sleep 0.2; }
+# A press that lasts a moment, as a hand makes it; Wine drops some instant
+# clicks after a dialog has closed.
+pellamy_click() {
+  pellamy_move "$1" "$2"
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.2
+}
 pellamy_double_click() { pellamy_move "$1" "$2"; xdotool click --repeat 2 --delay 80 1; sleep 0.3; }
 pellamy_row_y() { echo $((ROW_Y0 + ROW_H * ($1 - 1))); }
 
@@ -76,9 +83,9 @@ pellamy_screenshot() {  # file
   import -window "$PELLAMY_WID" "$1"
 }
 
+# Closes the window with its caption's close button.
 pellamy_close() {
-  [ -n "$PELLAMY_WID" ] && xdotool windowactivate --sync "$PELLAMY_WID" >/dev/null 2>&1
-  xdotool key --window "$PELLAMY_WID" alt+F4 >/dev/null 2>&1 || true
+  pellamy_click 382 -12 >/dev/null 2>&1 || true
   for _ in $(seq 300); do kill -0 "$PELLAMY_PID" 2>/dev/null || return 0; sleep 0.1; done
   echo "Pellamy did not end" >&2
   kill "$PELLAMY_PID" 2>/dev/null

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
+#   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip)
+# Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/driver.sh"
+case_name=$1
+work=$(mktemp -d -p "${TMPDIR:-/tmp}" pellamy-e2e.XXXXXX)
+out="$work/out"
+mkdir -p "$out"
+fail() { echo "FAIL: $*" >&2; pellamy_close >/dev/null 2>&1; wineserver -k >/dev/null 2>&1; exit 1; }
+cleanup() { rm -rf "$work"; }
+trap cleanup EXIT
+pellamy_prefix
+
+# A pixel of the window's client area as "r,g,b".
+pixel() {
+  local o
+  o=($(pellamy_origin))
+  import -window root -crop "1x1+$((o[0] + $1))+$((o[1] + $2))" -depth 8 txt:- | tail -1 | sed -E 's/.*srgb\(([0-9,]+)\).*/\1/'
+}
+wav_is_whole() {  # the file's length is what its header declares
+  local f=$1 riff
+  riff=$(od -An -tu4 -j4 -N4 "$f" | tr -d ' ')
+  [ "$(stat -c %s "$f")" -eq $((riff + 8)) ]
+}
+no_box() { ! xdotool search --name '^Pellamy$' >/dev/null 2>&1 || [ -z "$(xdotool search --onlyvisible --name '^Pellamy$' 2>/dev/null)" ]; }
+
+case "$case_name" in
+  wav)
+    pellamy_start --virtual-cd || fail "no window"
+    pellamy_tick_by_double_click 1
+    pellamy_tick_by_check_box 2
+    pellamy_tick_by_double_click 4
+    pellamy_tick_by_double_click 4   # twice: back to unticked
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    wait_for_files 2 "$out" wav || fail "no WAV files"
+    sleep 1
+    files=$(cd "$out" && ls | tr '\n' ' ')
+    [ "$files" = "track 1.wav track 2.wav " ] || fail "files: $files"
+    for f in "$out"/*.wav; do wav_is_whole "$f" || fail "$f is not whole"; done
+    pellamy_close || fail "did not close"
+    echo "ticked by double click and check box; WAV files: $files"
+    ;;
+  mp3)
+    pellamy_start --virtual-cd || fail "no window"
+    for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
+    pellamy_click "$MP3_X" "$MP3_Y"
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    wait_for_files 6 "$out" mp3 || fail "no MP3 files"
+    for f in "$out"/*.mp3; do
+      probe=$(ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,bit_rate -of csv=p=0 "$f")
+      [ "$probe" = "mp3,44100,2,128000" ] || fail "$f: $probe"
+    done
+    [ -z "$(ls "$out"/*.wav 2>/dev/null)" ] || fail "WAV files left"
+    pellamy_close || fail "did not close"
+    echo "six MP3 files, each mp3 44100 Hz stereo 128 kbit/s"
+    ;;
+  pictures)
+    pellamy_start --virtual-cd || fail "no window"
+    pellamy_move 200 10
+    normal=$(pixel 318 283)
+    pellamy_move "$RIP_X" "$RIP_Y"
+    sleep 0.3
+    hover=$(pixel 318 283)
+    xdotool mousedown 1
+    sleep 0.3
+    pressed=$(pixel 318 283)
+    pellamy_move 200 10   # leave while pressed, then release: no click
+    xdotool mouseup 1
+    sleep 0.3
+    after=$(pixel 318 283)
+    pellamy_close || fail "did not close"
+    [ "$normal" != "$hover" ] || fail "hover picture not shown ($normal)"
+    [ "$pressed" = "$normal" ] || fail "pressed picture $pressed, normal $normal"
+    [ "$after" = "$normal" ] || fail "after leaving: $after"
+    echo "rip button: normal $normal, hover $hover, pressed $pressed"
+    ;;
+  no-drive)
+    pellamy_start || fail "no window"
+    no_box || fail "a message box at start"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    sleep 1
+    box=$(xdotool search --onlyvisible --name '^Pellamy$' | head -1)
+    [ -n "$box" ] || fail "no message box for the rip button"
+    xdotool key --window "$box" Return
+    sleep 0.5
+    pellamy_close || fail "did not close"
+    echo "no drive: empty lists, the rip button explains itself"
+    ;;
+  aspi-missing)
+    export WINEDLLOVERRIDES=wnaspi32=d
+    pellamy_start --virtual-cd || fail "no window"
+    pellamy_tick_by_check_box 1
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    sleep 2
+    no_box || fail "a message box appeared"
+    [ -z "$(ls "$out")" ] || fail "files were written"
+    pellamy_close || fail "did not close"
+    echo "ASPI library missing: nothing happens"
+    ;;
+  close-during-rip)
+    pellamy_start --virtual-cd || fail "no window"
+    for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
+    pellamy_click "$MP3_X" "$MP3_Y"
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    sleep 1.2
+    pellamy_close || fail "did not end after closing during a rip"
+    for f in "$out"/*.wav; do [ -e "$f" ] || continue; wav_is_whole "$f" || fail "unfinished $f left"; done
+    for f in "$out"/*.mp3; do
+      [ -e "$f" ] || continue
+      ffmpeg -v error -i "$f" -f null - 2>&1 | grep -q . && fail "broken $f left"
+    done
+    echo "closed during a rip: ended; left $(ls "$out" | wc -l) whole files"
+    ;;
+  *)
+    echo "unknown case $case_name" >&2
+    exit 2
+    ;;
+esac
