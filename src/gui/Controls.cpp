@@ -8,6 +8,7 @@
 
 #include "Application.h"
 #include "Exceptions.h"
+#include "GdiHandles.h"
 #include "WideText.h"
 
 namespace pellamy {
@@ -612,21 +613,18 @@ void TWinControl::PaintHandler(TMessage& m) {
   HDC dc = BeginPaint(FHandle, &ps);
   const int w = client.right, h = client.bottom;
   if (FDoubleBuffered && w > 0 && h > 0) {
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
+    UniqueMemDc mem = UniqueMemDc::CompatibleWith(dc);
+    UniqueBitmap bmp(CreateCompatibleBitmap(dc, w, h));
+    SelectGuard select(mem.get(), bmp.get());
     {
-      TCanvas canvas(mem);
+      TCanvas canvas(mem.get());
       canvas.Brush().SetColor(Color());
       canvas.FillRect(client);
       Paint(canvas);
     }
-    PaintControls(mem, &ps.rcPaint);
+    PaintControls(mem.get(), &ps.rcPaint);
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
-           mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
+           mem.get(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   } else {
     {
       TCanvas canvas(dc);

@@ -1,5 +1,6 @@
 #include "ExtCtrls.h"
 
+#include "GdiHandles.h"
 #include "WideText.h"
 
 namespace pellamy {
@@ -27,11 +28,10 @@ void TPanel::Paint(TCanvas& canvas) {
   }
   const std::wstring text = Utf8ToWide(FText);
   if (!text.empty()) {
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    SelectGuard select(dc, Font().Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Font().Color()));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, old);
   }
 }
 

@@ -5,17 +5,16 @@
 #include <algorithm>
 
 #include "Exceptions.h"
+#include "GdiHandles.h"
 #include "WideText.h"
 
 namespace pellamy {
 
 int FontTextHeight(TFont& font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font.Handle());
+  WindowDc dc(nullptr);
+  SelectGuard select(dc.get(), font.Handle());
   TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  GetTextMetricsW(dc.get(), &tm);
   return tm.tmHeight;
 }
 
@@ -33,13 +32,13 @@ void TLabel::SetTransparent(bool value) {
 
 void TLabel::AdjustSize() {
   if (!AutoSize()) return;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font().Handle());
-  const std::wstring text = Utf8ToWide(FText.empty() ? std::string(" ") : FText);
   RECT r{0, 0, 0, 0};
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    WindowDc dc(nullptr);
+    SelectGuard select(dc.get(), Font().Handle());
+    const std::wstring text = Utf8ToWide(FText.empty() ? std::string(" ") : FText);
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+  }
   SetBounds(Left(), Top(), r.right, r.bottom);
 }
 
@@ -48,12 +47,10 @@ void TLabel::Paint() {
   HDC dc = canvas.Handle();
   RECT r{0, 0, Width(), Height()};
   if (!FTransparent) {
-    const TColor back = Parent() != nullptr ? Parent()->Color() : Color();
-    HBRUSH brush = CreateSolidBrush(ColorToRGB(back));
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
+    canvas.Brush().SetColor(Parent() != nullptr ? Parent()->Color() : Color());
+    canvas.FillRect(r);
   }
-  HGDIOBJ old = SelectObject(dc, Font().Handle());
+  SelectGuard select(dc, Font().Handle());
   SetBkMode(dc, TRANSPARENT);
   const std::wstring text = Utf8ToWide(FText);
   if (Enabled()) {
@@ -67,7 +64,6 @@ void TLabel::Paint() {
     SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_NOPREFIX);
   }
-  SelectObject(dc, old);
 }
 
 // ----------------------------------------------------------------- TButton
@@ -220,7 +216,7 @@ RECT TGroupBox::ClientRect() const {
 
 void TGroupBox::Paint(TCanvas& canvas) {
   HDC dc = canvas.Handle();
-  HGDIOBJ old = SelectObject(dc, Font().Handle());
+  SelectGuard select(dc, Font().Handle());
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
   RECT frame{0, tm.tmHeight / 2 - 1, Width(), Height()};
@@ -229,14 +225,12 @@ void TGroupBox::Paint(TCanvas& canvas) {
   if (!text.empty()) {
     RECT t{8, 0, 0, 0};
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    HBRUSH back = CreateSolidBrush(ColorToRGB(Color()));
-    FillRect(dc, &t, back);
-    DeleteObject(back);
+    canvas.Brush().SetColor(Color());
+    canvas.FillRect(t);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Enabled() ? Font().Color() : clGrayText));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &t, DT_SINGLELINE | DT_NOPREFIX);
   }
-  SelectObject(dc, old);
 }
 
 // ------------------------------------------------------------ TRadioButton
