@@ -14,6 +14,7 @@ CHECK_X=42 TITLE_X=90               # a row's check box, a row's title
 MP3_X=48 MP3_Y=249                  # the ".mp3" button
 PATH_X=120 PATH_Y=298               # the output path edit
 RIP_X=318 RIP_Y=301                 # the rip button
+BROWSE_X=255 BROWSE_Y=298           # the "..." button
 LINK_X=360 LINK_Y=250               # the link picture (right of the rip button)
 
 pellamy_prefix() {
@@ -111,6 +112,20 @@ wait_for_files() {
   done
   echo "timed out waiting for $n .$ext files in $dir" >&2
   return 1
+}
+
+# dialog_click WINDOW X Y: a click at a point of another window; a dialog
+# just shown takes a click only when the press lasts a moment.
+dialog_click() {
+  local geo x y
+  geo=$(xdotool getwindowgeometry --shell "$1")
+  x=$(echo "$geo" | sed -n 's/^X=//p'); y=$(echo "$geo" | sed -n 's/^Y=//p')
+  xdotool mousemove --sync $((x + $2)) $((y + $3))
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+  sleep 0.3
 }
 
 # Z: maps the Unix root in Wine.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
-#   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip)
+#   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
+#                  browse-drive)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -117,6 +118,40 @@ case "$case_name" in
       ffmpeg -v error -i "$f" -f null - 2>&1 | grep -q . && fail "broken $f left"
     done
     echo "closed during a rip: ended; left $(ls "$out" | wc -l) whole files"
+    ;;
+  browse-cancel | browse-drive)
+    pellamy_start --virtual-cd || fail "no window"
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$BROWSE_X" "$BROWSE_Y"
+    dialog=
+    for _ in $(seq 100); do
+      dialog=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -1)
+      [ -n "$dialog" ] && break
+      sleep 0.1
+    done
+    [ -n "$dialog" ] || fail "no folder dialog"
+    sleep 0.5
+    target="$out"
+    if [ "$case_name" = browse-cancel ]; then
+      dialog_click "$dialog" 238 293   # Cancel: the typed path stays
+    else
+      dialog_click "$dialog" 79 104    # the drive C: item
+      dialog_click "$dialog" 158 293   # OK: C:\ keeps its one backslash
+      target="$WINEPREFIX/drive_c"
+    fi
+    rm -f "$target/track 3.wav"
+    # The window takes clicks again a moment after the dialog has gone.
+    sleep 1.5
+    pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
+    pellamy_tick_by_check_box 3
+    pellamy_click "$RIP_X" "$RIP_Y"
+    for _ in $(seq 100); do [ -e "$target/track 3.wav" ] && break; sleep 0.1; done
+    [ -e "$target/track 3.wav" ] || fail "track 3 not ripped to $target"
+    sleep 1
+    wav_is_whole "$target/track 3.wav" || fail "track 3 not whole"
+    [ "$case_name" = browse-drive ] && rm -f "$target/track 3.wav"
+    pellamy_close || fail "did not close"
+    echo "folder dialog ($case_name): the rip went to $target"
     ;;
   *)
     echo "unknown case $case_name" >&2
