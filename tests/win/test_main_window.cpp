@@ -10,6 +10,7 @@
 #include "Application.h"
 #include "DriveScan.h"
 #include "Exceptions.h"
+#include "GdiHandles.h"
 #include "MainUnit.h"
 #include "RipperThread.h"
 #include "VirtualCdDeviceIo.h"
@@ -52,6 +53,7 @@ struct MainWindowFixture : ::testing::Test {
   void TearDown() override {
     WaitForRipsToEnd();
     delete form;
+    form = nullptr;
     SetDeviceIo(nullptr);
     App().OnException = nullptr;
   }
@@ -203,6 +205,35 @@ TEST_F(MainWindow, RipButtonShowsItsPictures) {
   EXPECT_EQ(shown(), hover);
   SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
   EXPECT_EQ(shown(), normal);
+}
+
+TEST_F(MainWindow, RowsThatAreGoneCountAsUnticked) {
+  Open();
+  form->lvCdTracks->SetChecked(5, true);
+  EXPECT_TRUE(form->RowTicked(5));
+  EXPECT_FALSE(form->RowTicked(6));
+  EXPECT_FALSE(form->RowTicked(-1));
+  form->lvCdTracks->ClearItems();
+  EXPECT_FALSE(form->RowTicked(5));
+  EXPECT_EQ(form->RowCount(), 0);
+}
+
+TEST_F(MainWindow, PaintingAndClosingLeakNoGdiHandles) {
+  App();
+  const auto before = GdiLiveCount();
+  Open();
+  form->Show();
+  for (int i = 0; i < 3; ++i) {
+    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+  }
+  HWND panel = form->pnlRightMain->Handle();
+  SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(300, 290));  // hover picture
+  SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  Pump();
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(GdiLiveCount(), before);
 }
 
 }  // namespace
