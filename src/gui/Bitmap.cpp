@@ -5,6 +5,7 @@
 
 #include "Exceptions.h"
 #include "JpegFormat.h"
+#include "WideText.h"
 
 namespace pellamy {
 
@@ -32,15 +33,6 @@ class TFileHandle {
   HANDLE FHandle;
 };
 
-// File names are UTF-8.
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 std::string Lowercase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
@@ -57,7 +49,7 @@ std::string Extension(const std::string& path) {
 }  // namespace
 
 std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  TFileHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  TFileHandle file(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) throw Exception("Cannot open file \"" + path + "\"");
   LARGE_INTEGER size{};
@@ -79,7 +71,7 @@ std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const std::wstring wide = Widen(path);
+  const std::wstring wide = Utf8ToWide(path);
   TFileHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) throw Exception("Cannot create file \"" + path + "\"");
   std::size_t done = 0;
@@ -420,13 +412,13 @@ void TIcon::LoadFromResource(HINSTANCE instance, int id, int size) {
 }
 
 void TIcon::LoadFromResource(HINSTANCE instance, const std::string& name, int size) {
-  const std::wstring wide = Widen(name);
+  const std::wstring wide = Utf8ToWide(name);
   Loaded(static_cast<HICON>(LoadImageW(instance, wide.c_str(), IMAGE_ICON, size, size, size == 0 ? LR_DEFAULTSIZE : 0)),
          "Icon resource \"" + name + "\"");
 }
 
 void TIcon::LoadFromFile(const std::string& path) {
-  const std::wstring wide = Widen(path);
+  const std::wstring wide = Utf8ToWide(path);
   Loaded(static_cast<HICON>(LoadImageW(nullptr, wide.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE)),
          "Icon file \"" + path + "\"");
 }

@@ -4,30 +4,11 @@
 
 #include "Bitmap.h"
 #include "Exceptions.h"
+#include "WideText.h"
 
 namespace pellamy {
 
-namespace {
-
-// UTF-8 texts to and from the system's UTF-16.
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
-  return narrow;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // ---- Colours ----
 
@@ -106,7 +87,7 @@ LOGFONTW TFont::LogFont() const {
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH;
-  const std::wstring name = Widen(FName);
+  const std::wstring name = Utf8ToWide(FName);
   name.copy(font.lfFaceName, LF_FACESIZE - 1);
   return font;
 }
@@ -122,7 +103,7 @@ HFONT TFont::Handle() {
 
 void TFont::AssignLogFont(const LOGFONTW& font) {
   const std::wstring name(font.lfFaceName, wcsnlen(font.lfFaceName, LF_FACESIZE));
-  FName = Narrow(name);
+  FName = WideToUtf8(name);
   FHeight = font.lfHeight;
   FStyle = 0;
   if (font.lfWeight >= FW_BOLD) FStyle |= fsBold;
@@ -379,14 +360,14 @@ void TCanvas::Polygon(std::span<const POINT> points) {
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
   TextColors();
-  const std::wstring w = Widen(text);
+  const std::wstring w = Utf8ToWide(text);
   ::TextOutW(FHandle, x, y, w.c_str(), static_cast<int>(w.size()));
   Changed();
 }
 
 void TCanvas::TextRect(const RECT& rect, int x, int y, const std::string& text) {
   TextColors();
-  const std::wstring w = Widen(text);
+  const std::wstring w = Utf8ToWide(text);
   const UINT options = ETO_CLIPPED | (FBrush.Style() == bsClear ? 0 : ETO_OPAQUE);
   ExtTextOutW(FHandle, x, y, options, &rect, w.c_str(), static_cast<UINT>(w.size()), nullptr);
   Changed();
@@ -394,14 +375,14 @@ void TCanvas::TextRect(const RECT& rect, int x, int y, const std::string& text) 
 
 void TCanvas::TextRect(RECT& rect, const std::string& text, UINT format) {
   TextColors();
-  const std::wstring w = Widen(text);
+  const std::wstring w = Utf8ToWide(text);
   DrawTextW(FHandle, w.c_str(), static_cast<int>(w.size()), &rect, format);
   if (!(format & DT_CALCRECT)) Changed();
 }
 
 SIZE TCanvas::TextExtent(const std::string& text) {
   RequireFont();
-  const std::wstring w = Widen(text);
+  const std::wstring w = Utf8ToWide(text);
   SIZE size{0, 0};
   GetTextExtentPoint32W(FHandle, w.c_str(), static_cast<int>(w.size()), &size);
   return size;

@@ -15,18 +15,10 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "support_app.h"
 
 namespace pellamy::test {
 namespace {
-
-TApplication& App() {
-  static TApplication* app = [] {
-    auto* a = new TApplication();
-    a->Initialize();
-    return a;
-  }();
-  return *app;
-}
 
 class TTracked : public TComponent {
  public:

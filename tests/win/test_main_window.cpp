@@ -14,18 +14,10 @@
 #include "MainUnit.h"
 #include "RipperThread.h"
 #include "VirtualCdDeviceIo.h"
+#include "support_app.h"
 
 namespace pellamy::test {
 namespace {
-
-TApplication& App() {
-  static TApplication* app = [] {
-    auto* a = new TApplication();
-    a->Initialize();
-    return a;
-  }();
-  return *app;
-}
 
 RECT RectIn(HWND child, HWND parent) {
   RECT r;
