@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Application.h"
+#include "StdCtrls.h"
 
 namespace pellamy {
 
@@ -128,7 +129,17 @@ void TForm::CollectTabStops(TWinControl* parent, std::vector<TWinControl*>& out)
       children.push_back(w);
   std::stable_sort(children.begin(), children.end(),
                    [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+  // A group of option buttons is one stop: its chosen button, or its first
+  // when none is chosen.
+  bool anyChecked = false;
+  for (TWinControl* w : children)
+    if (auto* radio = dynamic_cast<TRadioButton*>(w); radio != nullptr && radio->Checked()) anyChecked = true;
+  bool radioTaken = false;
   for (TWinControl* w : children) {
+    if (auto* radio = dynamic_cast<TRadioButton*>(w)) {
+      if (radioTaken || (anyChecked && !radio->Checked())) continue;
+      radioTaken = true;
+    }
     if (w->TabStop()) out.push_back(w);
     CollectTabStops(w, out);
   }

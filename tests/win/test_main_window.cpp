@@ -199,6 +199,52 @@ TEST_F(MainWindow, RipButtonShowsItsPictures) {
   EXPECT_EQ(shown(), normal);
 }
 
+TEST_F(MainWindow, TabGoesThroughTheControlsInTheirOrder) {
+  Open();
+  form->Show();
+  std::vector<HWND> order;
+  form->SelectNext(nullptr, true);
+  for (int i = 0; i < 6; ++i) {
+    order.push_back(GetFocus());
+    form->SelectNext(form->ActiveControl(), true);
+  }
+  const std::vector<HWND> expected = {form->cbbSourceDriver->Handle(), form->rgOutputType->Buttons(1)->Handle(),
+                                      form->edtOutputPath->Handle(),   form->Button2->Handle(),
+                                      form->lvCdTracks->Handle(),      form->cbbSourceDriver->Handle()};
+  EXPECT_EQ(order, expected) << "the drive list, the chosen output type, the path, the browse button, the tracks";
+  form->SelectNext(form->cbbSourceDriver, false);
+  EXPECT_EQ(GetFocus(), form->lvCdTracks->Handle()) << "shift+tab goes back round";
+}
+
+TEST_F(MainWindow, PictureButtonThatKeepsThePressedPicture) {
+  Open();
+  TMouseEffectImage* button = form->MouseEffectImage1;
+  TPicture pressed;
+  pressed.Bitmap().SetSize(60, 58);
+  pressed.Bitmap().Canvas().Brush().SetColor(RGBToColor(0, 0, 255));
+  pressed.Bitmap().Canvas().FillRect(RECT{0, 0, 60, 58});
+  button->SetDownPicture(pressed);
+  button->SetRevertOnLeave(true);
+  auto shownIsPressed = [&] { return button->Picture().Graphic()->ClassName() == std::string("TBitmap"); };
+  HWND panel = form->pnlRightMain->Handle();
+  SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(300, 290));
+  SendMessageW(panel, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(300, 290));
+  EXPECT_FALSE(shownIsPressed()) << "only the left button presses";
+  SendMessageW(panel, WM_RBUTTONUP, 0, MAKELPARAM(300, 290));
+  SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(300, 290));
+  EXPECT_TRUE(shownIsPressed());
+  SendMessageW(panel, WM_LBUTTONUP, 0, MAKELPARAM(300, 290));
+  EXPECT_TRUE(shownIsPressed()) << "kept until the pointer leaves";
+  SendMessageW(panel, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  EXPECT_FALSE(shownIsPressed());
+  // A new normal picture shows at once; a new hover picture waits.
+  TPicture other;
+  other.Bitmap().SetSize(30, 20);
+  button->SetOriginPicture(other);
+  EXPECT_EQ(button->Width(), 30) << "the button takes the size of what it shows";
+  EXPECT_EQ(button->Height(), 20);
+}
+
 TEST_F(MainWindow, RowsThatAreGoneCountAsUnticked) {
   Open();
   form->lvCdTracks->SetChecked(5, true);
