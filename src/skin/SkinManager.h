@@ -1,0 +1,127 @@
+// The skin manager's bookkeeping, portable.
+//   TSkinTimer          a timer the manager's timed actions run from
+//   TManualTimer        a timer driven by hand (tests, and until the
+//                       Windows timer exists)
+//   TSkinManage         the process-wide skin manager: registered skin data
+//                       components, Enabled, ActivationCount, the timed
+//                       actions; the window work is not available yet
+// and the process-wide SkinManager with its creation and release, and
+// SkinTrace.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pellamy {
+
+class TSkinData;
+
+// One line of the skin engine's trace; it goes to the sink when one is set
+// and nowhere otherwise.
+void SkinTrace(const std::string& line);
+using TSkinTraceSink = std::function<void(const std::string& line)>;
+// Returns the previous sink.
+TSkinTraceSink SetSkinTraceSink(TSkinTraceSink sink);
+
+class TSkinTimer {
+ public:
+  virtual ~TSkinTimer() = default;
+  // A counting timer is restarted only by a change of interval; enabling it
+  // again or setting the same interval leaves the tick that is due.
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetInterval(int milliseconds) = 0;
+  virtual int Interval() const = 0;
+
+  std::function<void()> OnTimer;
+};
+
+class TManualTimer : public TSkinTimer {
+ public:
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override { return FEnabled; }
+  void SetInterval(int milliseconds) override;
+  int Interval() const override { return FInterval; }
+
+  // Lets time pass: every tick that falls due runs OnTimer, which may
+  // disable the timer or change its interval.
+  void Elapse(int milliseconds);
+  // Milliseconds until the next tick, or -1 while disabled.
+  int UntilTick() const { return FEnabled ? FInterval - FCounted : -1; }
+
+ private:
+  bool FEnabled = false;
+  int FInterval = 1000;
+  int FCounted = 0;  // milliseconds since the timer started counting
+};
+
+using TSkinTimerFactory = std::function<std::unique_ptr<TSkinTimer>()>;
+// The timer a new manager gets; a TManualTimer unless set. Returns the
+// previous factory.
+TSkinTimerFactory SetSkinTimerFactory(TSkinTimerFactory factory);
+
+// A window as the platform knows it.
+using TSkinWindowHandle = void*;
+
+class TSkinManage {
+ public:
+  static constexpr int kActionSkin = 1;
+  static constexpr int kActionUnskin = 2;
+  static constexpr int kActionReskin = 3;
+  static constexpr int kActionInterval = 250;
+
+  TSkinManage();
+  ~TSkinManage();
+  TSkinManage(const TSkinManage&) = delete;
+  TSkinManage& operator=(const TSkinManage&) = delete;
+
+  void AddSkinData(TSkinData* skinData);
+  void RemoveSkinData(TSkinData* skinData);
+  const std::vector<TSkinData*>& SkinDatas() const { return FSkinDatas; }
+
+  // Asks for action 1 (skin), 2 (unskin) or 3 (reskin) to run from the timer
+  // after delay milliseconds. Before any window has been activated, 1 and 2
+  // only switch Enabled and 3 is dropped. A request made while another waits
+  // replaces it and runs at the tick already due.
+  void RequestAction(int action, int delay);
+  // The timer's tick: carries out the pending action for PendingSkinData
+  // and fires its skin-changed notification. Nothing while none is
+  // designated.
+  void DoPendingAction();
+
+  TSkinTimer& ActionTimer() { return *FActionTimer; }
+  int PendingAction() const { return FPendingAction; }
+  bool ForceChildWindows() const { return FForceChildWindows; }
+
+  // The window work. These need the skinned frames, which do not exist yet:
+  // each leaves a trace line saying so and does nothing.
+  void InstallHook();
+  bool AddWindow(TSkinWindowHandle window);
+  void ClearAllCaptionButtons();
+
+  bool Enabled = false;
+  std::int32_t ActivationCount = 0;
+  TSkinData* PendingSkinData = nullptr;
+  bool MdiMaximized = false;
+  TSkinWindowHandle MdiClient = nullptr;
+
+ private:
+  void NotAvailable(const char* what);
+
+  std::unique_ptr<TSkinTimer> FActionTimer;
+  std::vector<TSkinData*> FSkinDatas;
+  int FPendingAction = 0;
+  bool FForceChildWindows = false;
+};
+
+// The one manager, null until a skin data component creates it.
+extern TSkinManage* SkinManager;
+// SkinManager, created first when there is none.
+TSkinManage& CreateSkinManager();
+// Frees the manager and clears SkinManager (at program end, and in tests).
+void FreeSkinManager();
+
+}  // namespace pellamy
