@@ -19,6 +19,7 @@
 #include "SkinIni.h"
 #include "SkinPack.h"
 #include "SkinRead.h"
+#include "WinSkinData.h"
 
 namespace pellamy {
 namespace {
@@ -248,6 +249,41 @@ TEST_F(RipSkinTest, ColoursAreGivenAndControlsAreReadable) {
   EXPECT_GT(contrast("WindowText", "ButtonFace"), 125);
   EXPECT_GT(contrast("MenuText", "Menu"), 125);
   EXPECT_GT(contrast("MenuBarText", "Menubar"), 125);
+}
+
+TEST_F(RipSkinTest, TheSkinDataFillsEverySlot) {
+  // Loaded as the program loads it: every element the engine knows is there
+  // with its image, which splits evenly into the state count the loader
+  // settles on.
+  TSkinData skin(nullptr);
+  std::string message;
+  skin.ShowMessage = [&message](const std::string& text) { message = text; };
+  skin.SkinBytes = FSkinBytes;
+  ASSERT_TRUE(skin.LoadSkin()) << message;
+  EXPECT_EQ(skin.SkinName, "Pellamy Night");
+  const std::set<std::string> stacked = {"Title", "MenuBar", "FrameTop", "FrameBottom"};
+  for (const auto& slot : skin.Slots()) {
+    SCOPED_TRACE(slot.Name);
+    ASSERT_NE(slot.Element, nullptr) << "element missing";
+    const TDataSkinObject& e = *slot.Element;
+    ASSERT_GT(e.Bitmap.Width, 0) << "no image";
+    ASSERT_GT(e.FrameCount, 0);
+    const int along = stacked.count(slot.Name) ? e.Bitmap.Height : e.Bitmap.Width;
+    EXPECT_EQ(along % e.FrameCount, 0);
+  }
+  ASSERT_EQ(skin.SysButtons.size(), 5u + 3u);
+  for (const auto& button : skin.SysButtons) {
+    SCOPED_TRACE(button->Name);
+    ASSERT_GT(button->Bitmap.Width, 0);
+    EXPECT_EQ(button->Bitmap.Width % button->FrameCount, 0);
+  }
+  EXPECT_GT(skin.Buttons->CheckBitmap.Width, 0);
+  EXPECT_GT(skin.Buttons->RadioBitmap.Width, 0);
+  EXPECT_GT(skin.ComboButton->Bitmap2.Width, 0);
+  EXPECT_GT(skin.Progress->Bitmap2.Width, 0);
+  EXPECT_GT(skin.Tabs->Bitmap2.Width, 0);
+  EXPECT_GT(skin.UpDownHorz->Bitmap2.Width, 0);
+  EXPECT_GT(skin.UpDownVert->Bitmap2.Width, 0);
 }
 
 }  // namespace
