@@ -56,6 +56,13 @@ void TManualTimer::Elapse(int milliseconds) {
 
 TSkinManage* SkinManager = nullptr;
 
+namespace {
+// The manager goes when the program's modules are finalised.
+struct TSkinManagerFinalization {
+  ~TSkinManagerFinalization() { FreeSkinManager(); }
+} SkinManagerFinalization;
+}  // namespace
+
 TSkinManage& CreateSkinManager() {
   if (SkinManager == nullptr) SkinManager = new TSkinManage();
   return *SkinManager;
