@@ -389,6 +389,36 @@ TEST_F(SkinModel, FormSkinQuery) {
   EXPECT_TRUE(doSkin) << "the event alone decides";
 }
 
+// A component in a form designer, where stored settings are edited and the
+// skin is neither decoded nor applied.
+class TDesignedSkinData : public TSkinData {
+ public:
+  using TSkinData::TSkinData;
+  void Design() { SetComponentStateFlag(csDesigning, true); }
+};
+
+TEST_F(SkinModel, DesignModeKeepsTheBytesAndDecodesNothing) {
+  TDesignedSkinData designed(nullptr);
+  designed.Design();
+  const Bytes skinFile = PackSkin({{"a.ini", Text("[Tabs]\r\nImage=t.bmp\r\n")}, {"t.bmp", Bmp(3, 3)}});
+  Bytes stream;
+  designed.SkinBytes = skinFile;
+  designed.WriteSkinStream(stream);
+  designed.SkinBytes.clear();
+  designed.ReadSkinStream(stream);
+  EXPECT_EQ(designed.SkinBytes, skinFile);
+  EXPECT_EQ(designed.GetSkinStore(), "(Good)");
+  EXPECT_FALSE(designed.LoadSkin());
+  EXPECT_EQ(designed.Tabs, nullptr);
+  designed.SetActive(true);
+  designed.BeginLoading();
+  designed.EndLoading();
+  EXPECT_EQ(SkinManager, nullptr) << "neither requests nor registration";
+  designed.SetSkinFile("elsewhere.skn");
+  EXPECT_TRUE(designed.SkinBytes.empty()) << "a new file name drops the embedded skin";
+  EXPECT_EQ(designed.GetSkinStore(), "(none)");
+}
+
 // Activation: the component's requests and the manager's timed actions.
 class SkinActivation : public SkinModel {
  protected:
