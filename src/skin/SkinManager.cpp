@@ -54,6 +54,12 @@ void TManualTimer::Elapse(int milliseconds) {
   }
 }
 
+#ifndef _WIN32
+std::unique_ptr<TSkinTimer> MakeSystemSkinTimer() {
+  return std::make_unique<TManualTimer>();
+}
+#endif
+
 TSkinManage* SkinManager = nullptr;
 
 namespace {
@@ -74,7 +80,7 @@ void FreeSkinManager() {
 }
 
 TSkinManage::TSkinManage() {
-  FActionTimer = TimerFactory() ? TimerFactory()() : std::make_unique<TManualTimer>();
+  FActionTimer = TimerFactory() ? TimerFactory()() : MakeSystemSkinTimer();
   FActionTimer->SetEnabled(false);
   FActionTimer->SetInterval(kActionInterval);
   FActionTimer->OnTimer = [this] { DoPendingAction(); };

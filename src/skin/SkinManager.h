@@ -1,7 +1,7 @@
 // The skin manager's bookkeeping, portable.
 //   TSkinTimer          a timer the manager's timed actions run from
-//   TManualTimer        a timer driven by hand (tests, and until the
-//                       Windows timer exists)
+//   TManualTimer        a timer driven by hand (tests, and builds without
+//                       a system timer)
 //   TSkinManage         the process-wide skin manager: registered skin data
 //                       components, Enabled, ActivationCount, the timed
 //                       actions; the window work is not available yet
@@ -58,9 +58,13 @@ class TManualTimer : public TSkinTimer {
   int FCounted = 0;  // milliseconds since the timer started counting
 };
 
+// The system's timer, ticking from the thread's message loop; a TManualTimer
+// where the platform has none.
+std::unique_ptr<TSkinTimer> MakeSystemSkinTimer();
+
 using TSkinTimerFactory = std::function<std::unique_ptr<TSkinTimer>()>;
-// The timer a new manager gets; a TManualTimer unless set. Returns the
-// previous factory.
+// The timer a new manager gets; MakeSystemSkinTimer's unless set. Returns
+// the previous factory.
 TSkinTimerFactory SetSkinTimerFactory(TSkinTimerFactory factory);
 
 // A window as the platform knows it.
