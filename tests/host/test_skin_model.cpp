@@ -549,6 +549,34 @@ TEST_F(SkinActivation, SkinFileAtRunTime) {
   EXPECT_NE(skin.Tabs, nullptr) << "the old elements stay";
 }
 
+TEST_F(SkinActivation, MainFormCreatedWithItsSkinFile) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "pellamy-test-skin-model-main.tmp";
+  {
+    const Bytes bytes = PackSkin({{"a.ini", Text("[TitlebarSkin]\r\nSkinName=Main\r\n")}});
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::vector<std::string> trace;
+  const auto previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); });
+  // The stored settings in their order, as the main window stores them.
+  skin.BeginLoading();
+  skin.SetActive(true);
+  skin.SetDisableTag(99);
+  skin.SetSkinFile(path.string());
+  EXPECT_EQ(skin.SkinName, "Main") << "loaded while the form is read";
+  EXPECT_EQ(SkinManager, nullptr) << "and not applied yet";
+  skin.ReadSkinStream(Bytes{0, 0, 0, 0});
+  skin.EndLoading();
+  SetSkinTraceSink(previous);
+  std::filesystem::remove(path);
+
+  EXPECT_TRUE(skin.Active());
+  ASSERT_NE(SkinManager, nullptr);
+  EXPECT_EQ(SkinManager->PendingAction(), TSkinManage::kActionSkin);
+  EXPECT_TRUE(SkinManager->Enabled);
+  EXPECT_EQ(trace.size(), 1u) << "the hook only; no caption buttons cleared";
+}
+
 TEST_F(SkinActivation, DestructionUnregisters) {
   auto* other = new TSkinData(nullptr);
   other->BeginLoading();
