@@ -83,6 +83,8 @@ void TMainForm::BuildLayout() {
   pnlRightMain->SetCaption("");
   pnlRightMain->SetTabOrder(0);
 
+  BuildSkinData();
+
   StatusBar1 = new TStatusBar(this);
   StatusBar1->SetName("StatusBar1");
   StatusBar1->SetParent(this);
@@ -183,6 +185,25 @@ void TMainForm::BuildLayout() {
   ProgressBar1->SetRange(0, 100);
   ProgressBar1->SetPosition(0);
   ProgressBar1->SetTabOrder(5);
+}
+
+void TMainForm::BuildSkinData() {
+  SkinData1 = new TSkinData(this);
+  SkinData1->SetName("SkinData1");
+  // The stored settings, in the order they are stored.
+  SkinData1->SetActive(true);
+  SkinData1->SetDisableTag(99);
+  SkinData1->SetSkinControls(kDefaultSkinControls & ~(1u << xcProgress) & ~(1u << xcFastReport));
+  try {
+    // From the current directory, as stored.
+    SkinData1->SetSkinFile("rip.tmp");
+  } catch (...) {
+    // A damaged skin file leaves the window unskinned; say why and go on.
+    if (Application() != nullptr) Application()->HandleException(std::current_exception());
+  }
+  SkinData1->SetSkinFormtype(TSkinFormType::sfMainform);
+  SkinData1->SetVersion("2.62.5.26");
+  SkinData1->SetMenuUpdate(true);
 }
 
 void TMainForm::FormCreate(TComponent*) {

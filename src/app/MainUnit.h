@@ -13,6 +13,7 @@
 #include "MouseEffectImage.h"
 #include "RipWindow.h"
 #include "StdCtrls.h"
+#include "WinSkinData.h"
 
 namespace pellamy {
 
@@ -28,6 +29,7 @@ class TMainForm : public TForm, public TRipWindow {
   std::string ClassName() const override { return "TMainForm"; }
 
   TPanel* pnlRightMain;
+  TSkinData* SkinData1;
   TComboBox* cbbSourceDriver;
   TLabel* lbl1;
   TStatusBar* StatusBar1;
@@ -63,6 +65,7 @@ class TMainForm : public TForm, public TRipWindow {
 
  private:
   void BuildLayout();
+  void BuildSkinData();
   void FormCloseQuery(TComponent* sender, bool& canClose);
   bool FStopping = false;
 };

@@ -11,6 +11,7 @@
 #include "Exceptions.h"
 #include "MainUnit.h"
 #include "RipperThread.h"
+#include "SkinManager.h"
 #include "VirtualCdDeviceIo.h"
 #include "WideText.h"
 
@@ -63,6 +64,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   // for a close that came some other way.
   WaitForRipsToEnd();
   application.reset();
+  // The skin engine's module goes last, its hook with it.
+  FreeSkinManager();
   SetDeviceIo(nullptr);
   OleUninitialize();
   return 0;

@@ -94,4 +94,7 @@ class TComponent {
 
 bool SameText(const std::string& a, const std::string& b);
 
+// An event that tells its handler who sent it.
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+
 }  // namespace pellamy

@@ -20,7 +20,6 @@ namespace pellamy {
 class TWinControl;
 class TCanvas;
 
-using TNotifyEvent = std::function<void(TComponent* sender)>;
 using TWndMethod = std::function<void(TMessage&)>;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };

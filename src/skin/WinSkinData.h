@@ -153,7 +153,6 @@ enum class TSkinFormType : int { sfMainform, sfOnlyThisForm, sfDialog };
 
 class TSkinData;
 using TOnFormSkin = std::function<void(TSkinData* sender, const std::string& aName, bool& DoSkin)>;
-using TNotifyEvent = std::function<void(TSkinData* sender)>;
 
 class TSkinData : public TComponent {
  public:

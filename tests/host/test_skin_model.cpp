@@ -472,7 +472,7 @@ TEST_F(SkinActivation, RequestsAfterActivationRunFromTheTimerAndCoalesce) {
   Stream(false, TSkinFormType::sfMainform, true);
   SkinManager->ActivationCount = 1;
   int changed = 0;
-  skin.OnSkinChanged = [&changed](TSkinData*) { ++changed; };
+  skin.OnSkinChanged = [&changed](TComponent*) { ++changed; };
 
   skin.SetActive(true);
   EXPECT_EQ(Timer().UntilTick(), 250);

@@ -245,6 +245,21 @@ TEST_F(MainWindow, PictureButtonThatKeepsThePressedPicture) {
   EXPECT_EQ(button->Height(), 20);
 }
 
+TEST_F(MainWindow, CarriesItsSkinDataWithTheStoredSettings) {
+  Open();  // rip.tmp lies next to the test program, as next to Pellamy.exe
+  TSkinData* skin = form->SkinData1;
+  ASSERT_NE(skin, nullptr);
+  EXPECT_EQ(skin->Owner(), form);
+  EXPECT_TRUE(skin->Active());
+  EXPECT_EQ(skin->DisableTag(), 99);
+  EXPECT_EQ(skin->SkinFile(), "rip.tmp");
+  EXPECT_FALSE(skin->SkinEmpty) << "the skin file was found and loaded";
+  EXPECT_FALSE(InSet(skin->SkinControls(), xcProgress));
+  EXPECT_TRUE(InSet(skin->SkinControls(), xcButton));
+  EXPECT_EQ(skin->Version(), "2.62.5.26");
+  EXPECT_TRUE(skin->MenuUpdate());
+}
+
 TEST_F(MainWindow, RowsThatAreGoneCountAsUnticked) {
   Open();
   form->lvCdTracks->SetChecked(5, true);

@@ -26,7 +26,7 @@ TEST(SkinManager, TimedActionsRunFromTheMessageLoop) {
   FreeSkinManager();
   TSkinData skin(nullptr);
   int changed = 0;
-  skin.OnSkinChanged = [&changed](TSkinData*) { ++changed; };
+  skin.OnSkinChanged = [&changed](TComponent*) { ++changed; };
   TSkinManage& manager = CreateSkinManager();
   manager.ActivationCount = 1;
   manager.PendingSkinData = &skin;
