@@ -33,7 +33,7 @@ pellamy_start() {
   PELLAMY_PID=$!
   PELLAMY_WID=
   for _ in $(seq 150); do
-    PELLAMY_WID=$(xdotool search --name '^Pellamy  \(Ver 1\.03\)$' 2>/dev/null | head -1)
+    PELLAMY_WID=$(xdotool search --name '^Pellamy  \(Ver 1\.03\)$' 2>/dev/null | head -1 || true)
     [ -n "$PELLAMY_WID" ] && break
     sleep 0.1
   done
