@@ -103,6 +103,14 @@ bool TComponent::HasProperty(const std::string& name) const {
   return Find(Properties(), name) != nullptr;
 }
 
+bool TComponent::PropertyKind(const std::string& name, TPropInfo::Kind& kind) const {
+  TPropertyTable table = Properties();
+  const TPropInfo* info = Find(table, name);
+  if (info == nullptr) return false;
+  kind = info->PropKind;
+  return true;
+}
+
 std::string TComponent::GetPropertyText(const std::string& name) const {
   TPropertyTable table = Properties();
   const TPropInfo* info = Find(table, name);

@@ -59,6 +59,8 @@ class TComponent {
   // Published properties by name, case-insensitive. Unknown names and
   // unacceptable values throw pellamy::Exception.
   bool HasProperty(const std::string& name) const;
+  // The kind of a published property; false when there is none of that name.
+  bool PropertyKind(const std::string& name, TPropInfo::Kind& kind) const;
   std::string GetPropertyText(const std::string& name) const;
   void SetPropertyText(const std::string& name, const std::string& value);
   std::vector<std::string> PropertyNames() const;

@@ -237,7 +237,9 @@ int DrawTextWide(HDC dc, const std::wstring& text, RECT& rect, UINT format) {
 }
 
 void SetEnumPropertyByName(TComponent* component, const std::string& property, const std::string& value) {
-  if (component == nullptr || !component->HasProperty(property)) return;
+  TPropInfo::Kind kind;
+  if (component == nullptr || !component->PropertyKind(property, kind)) return;
+  if (kind != TPropInfo::Kind::Enumeration && kind != TPropInfo::Kind::Boolean) return;
   try {
     component->SetPropertyText(property, value);
   } catch (const Exception&) {

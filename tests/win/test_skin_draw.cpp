@@ -357,6 +357,8 @@ class TFlatThing : public TComponent {
     table["Flat"] = BoolProp([self] { return self->Flat; }, [self](bool v) { self->Flat = v; });
     table["Kind"] = EnumProp(
         {"kdOne", "kdTwo"}, [self] { return self->Kind; }, [self](int v) { self->Kind = v; });
+    table["Caption"] =
+        StringProp([self] { return self->Caption; }, [self](const std::string& v) { self->Caption = v; });
   }
 };
 
@@ -370,6 +372,8 @@ TEST_F(SkinDraw, EnumPropertiesAreSetByValueName) {
   EXPECT_EQ(thing.Kind, 1);
   SetEnumPropertyByName(&thing, "Transparent", "True");
   SetEnumPropertyByName(nullptr, "Flat", "True");
+  SetEnumPropertyByName(&thing, "Caption", "True");
+  EXPECT_EQ(thing.Caption, "x") << "only enumerations and booleans are set";
 }
 
 }  // namespace
