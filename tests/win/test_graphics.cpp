@@ -15,6 +15,7 @@
 #include "GdiHandles.h"
 #include "Graphics.h"
 #include "JpegFormat.h"
+#include "support_target.h"
 
 namespace pellamy::test {
 namespace {
@@ -36,37 +37,7 @@ class Graphics : public ::testing::Test {
   std::array<int, kKinds> FStart{};
 };
 
-// A 32-bit top-down DIB section in a memory DC, built without the classes
-// under test, with its pixels readable after GdiFlush.
-class TTarget {
- public:
-  TTarget(int width, int height, std::uint32_t fill = 0) : FWidth(width) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    FBitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    FBits = static_cast<std::uint32_t*>(bits);
-    for (int i = 0; i < width * height; ++i) FBits[i] = fill;
-    FDc = UniqueMemDc::CompatibleWith(nullptr);
-    FSelect = SelectGuard(FDc.get(), FBitmap.get());
-  }
-  HDC Dc() const { return FDc.get(); }
-  std::uint32_t At(int x, int y) const {
-    GdiFlush();
-    return FBits[y * FWidth + x] & 0x00FFFFFF;
-  }
-
- private:
-  int FWidth;
-  std::uint32_t* FBits = nullptr;
-  UniqueBitmap FBitmap;
-  UniqueMemDc FDc;
-  SelectGuard FSelect;
-};
+using TTarget = TDibTarget;
 
 int Difference(std::uint32_t a, std::uint32_t b) {
   int worst = 0;
