@@ -3,8 +3,8 @@
 // for the common controls that want one.
 #pragma once
 
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <memory>
 #include <vector>
