@@ -3,8 +3,9 @@
 // for the common controls that want one.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// commctrl.h needs windows.h first.
+#include <commctrl.h>
 
 #include <memory>
 #include <vector>
