@@ -89,6 +89,9 @@ void TApplication::RemoveForm(TForm* form) {
 bool TApplication::HandleKey(MSG& msg) {
   if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
   if ((GetKeyState(VK_CONTROL) & 0x8000) != 0) return false;
+  // A control that types tabs (a memo with WantTabs) keeps the key.
+  if ((SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB) != 0)
+    return false;
   TWinControl* control = TWinControl::FromHandle(msg.hwnd);
   TForm* form = nullptr;
   for (TControl* c = control; c != nullptr; c = c->Parent())

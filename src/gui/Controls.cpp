@@ -63,6 +63,8 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     Invalidate();
   }
   Resize();
+  if (FParent != nullptr && FParent->HandleAllocated())
+    FParent->Perform(CM_CONTROLCHANGE, reinterpret_cast<std::uintptr_t>(this));
 }
 
 void TControl::SetVisible(bool visible) {
@@ -73,6 +75,8 @@ void TControl::SetVisible(bool visible) {
     InvalidateRect(FParent->Handle(), &r, FALSE);
   }
   Perform(CM_VISIBLECHANGED, visible ? 1 : 0);
+  if (FParent != nullptr && FParent->HandleAllocated())
+    FParent->Perform(CM_CONTROLCHANGE, reinterpret_cast<std::uintptr_t>(this));
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -300,6 +304,7 @@ void TWinControl::InsertControl(TControl* control) {
     control->Invalidate();
   }
   if (control->Align() != alNone) AlignControls();
+  if (HandleAllocated()) Perform(CM_CONTROLCHANGE, reinterpret_cast<std::uintptr_t>(control));
 }
 
 void TWinControl::RemoveControl(TControl* control) {
@@ -313,6 +318,9 @@ void TWinControl::RemoveControl(TControl* control) {
     const RECT r = control->BoundsRect();
     InvalidateRect(FHandle, &r, FALSE);
   }
+  // Not from this control's own destructor: hooks of the parts already
+  // gone must not run.
+  if (*FAlive && HandleAllocated()) Perform(CM_CONTROLCHANGE, reinterpret_cast<std::uintptr_t>(control));
 }
 
 void TWinControl::SetTabOrder(int order) {

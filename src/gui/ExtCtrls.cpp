@@ -5,21 +5,21 @@
 
 namespace pellamy {
 
-TPanel::TPanel(TComponent* owner) : TCustomControl(owner) {
+TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
   SetBounds(0, 0, 185, 41);
 }
 
-void TPanel::SetBevelOuter(TBevelCut bevel) {
+void TCustomPanel::SetBevelOuter(TBevelCut bevel) {
   FBevelOuter = bevel;
   Invalidate();
 }
 
-void TPanel::SetBevelInner(TBevelCut bevel) {
+void TCustomPanel::SetBevelInner(TBevelCut bevel) {
   FBevelInner = bevel;
   Invalidate();
 }
 
-void TPanel::Paint(TCanvas& canvas) {
+void TCustomPanel::Paint(TCanvas& canvas) {
   HDC dc = canvas.Handle();
   RECT r{0, 0, Width(), Height()};
   for (TBevelCut bevel : {FBevelOuter, FBevelInner}) {
@@ -35,9 +35,9 @@ void TPanel::Paint(TCanvas& canvas) {
   }
 }
 
-void TPanel::DefineProperties(TPropertyTable& table) const {
+void TCustomPanel::DefineProperties(TPropertyTable& table) const {
   TCustomControl::DefineProperties(table);
-  auto* self = const_cast<TPanel*>(this);
+  auto* self = const_cast<TCustomPanel*>(this);
   table["BevelOuter"] = EnumProp(
       {"bvNone", "bvLowered", "bvRaised"}, [self] { return int(self->FBevelOuter); },
       [self](int v) { self->SetBevelOuter(TBevelCut(v)); });

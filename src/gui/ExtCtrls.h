@@ -1,5 +1,5 @@
-// TPanel (a raised, optionally captioned container) and TImage (a windowless
-// control that paints one picture).
+// TCustomPanel/TPanel (a raised, optionally captioned container) and TImage
+// (a windowless control that paints one picture).
 #pragma once
 
 #include <memory>
@@ -11,10 +11,10 @@ namespace pellamy {
 
 enum TBevelCut { bvNone, bvLowered, bvRaised };
 
-class TPanel : public TCustomControl {
+class TCustomPanel : public TCustomControl {
  public:
-  explicit TPanel(TComponent* owner);
-  std::string ClassName() const override { return "TPanel"; }
+  explicit TCustomPanel(TComponent* owner);
+  std::string ClassName() const override { return "TCustomPanel"; }
   TBevelCut BevelOuter() const { return FBevelOuter; }
   void SetBevelOuter(TBevelCut bevel);
   TBevelCut BevelInner() const { return FBevelInner; }
@@ -23,10 +23,17 @@ class TPanel : public TCustomControl {
  protected:
   void Paint(TCanvas& canvas) override;
   void DefineProperties(TPropertyTable& table) const override;
+  void TextChanged() override { Invalidate(); }
 
  private:
   TBevelCut FBevelOuter = bvRaised;
   TBevelCut FBevelInner = bvNone;
+};
+
+class TPanel : public TCustomPanel {
+ public:
+  explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
+  std::string ClassName() const override { return "TPanel"; }
 };
 
 class TImage : public TGraphicControl {

@@ -24,6 +24,9 @@ inline constexpr unsigned CM_MOUSEENTER = CM_BASE + 19;
 inline constexpr unsigned CM_MOUSELEAVE = CM_BASE + 20;
 inline constexpr unsigned CM_MENUCHANGED = CM_BASE + 21;
 inline constexpr unsigned CM_TEXTCHANGED = CM_BASE + 24;
+// A child control of this one came, went, moved or changed size (WParam is
+// the control); sent only while this control has a window.
+inline constexpr unsigned CM_CONTROLCHANGE = CM_BASE + 36;
 
 static_assert(CM_DIALOGCHAR == 0xB006 && CM_ENABLEDCHANGED == 0xB00C && CM_MOUSEENTER == 0xB013 &&
               CM_MOUSELEAVE == 0xB014 && CM_MENUCHANGED == 0xB015);
