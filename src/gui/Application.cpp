@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "Exceptions.h"
 #include "Forms.h"
 #include "WideText.h"
@@ -12,6 +14,12 @@ namespace {
 
 TApplication* gApplication = nullptr;
 constexpr UINT WM_SYNCHRONIZE = WM_APP + 0x101;
+constexpr UINT WM_RELEASEFORM = WM_APP + 0x102;
+
+TForm* FormOf(HWND hwnd) {
+  HWND root = hwnd != nullptr ? GetAncestor(hwnd, GA_ROOT) : nullptr;
+  return dynamic_cast<TForm*>(TWinControl::FromHandle(root));
+}
 
 struct TSyncCall {
   const std::function<void()>* Call;
@@ -83,7 +91,42 @@ void TApplication::AddForm(TForm* form) {
 
 void TApplication::RemoveForm(TForm* form) {
   FForms.erase(std::remove(FForms.begin(), FForms.end(), form), FForms.end());
+  FReleasing.erase(form);
   if (FMainForm == form) FMainForm = nullptr;
+}
+
+void TApplication::ReleaseForm(TForm* form) {
+  if (FHandle == nullptr || !FReleasing.insert(form).second) return;
+  PostMessageW(FHandle, WM_RELEASEFORM, 0, reinterpret_cast<LPARAM>(form));
+}
+
+void TApplication::SetHint(const std::string& hint) {
+  if (FHint == hint) return;
+  FHint = hint;
+  if (OnHint) OnHint(this);
+}
+
+bool TApplication::HandleShortCut(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  TForm* form = FormOf(msg.hwnd);
+  if (form == nullptr) return false;
+  const bool alt = msg.message == WM_SYSKEYDOWN && (msg.lParam & (1 << 29)) != 0;
+  try {
+    return form->IsShortCut(static_cast<unsigned>(msg.wParam), alt);
+  } catch (...) {
+    HandleException(std::current_exception());
+    return true;
+  }
+}
+
+bool TApplication::HandleMDIKey(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  TForm* form = FormOf(msg.hwnd);
+  return form != nullptr && form->ClientHandle() != nullptr && TranslateMDISysAccel(form->ClientHandle(), &msg);
+}
+
+bool TApplication::PreTranslate(MSG& msg) {
+  return HandleShortCut(msg) || HandleMDIKey(msg) || HandleKey(msg);
 }
 
 bool TApplication::HandleKey(MSG& msg) {
@@ -107,7 +150,7 @@ void TApplication::Run() {
   while (!FTerminated) {
     const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
-    if (HandleKey(msg)) continue;
+    if (PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -122,7 +165,7 @@ void TApplication::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
-    if (HandleKey(msg)) continue;
+    if (PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -174,6 +217,12 @@ LRESULT CALLBACK TApplication::WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARA
       // Synchronize hands failures back to the worker itself.
     }
     SetEvent(sync->Done);
+    return 0;
+  }
+  if (msg == WM_RELEASEFORM && gApplication != nullptr) {
+    auto* form = reinterpret_cast<TForm*>(lparam);
+    // Only a form still waiting: one freed meanwhile has left the set.
+    if (gApplication->FReleasing.erase(form) != 0) delete form;
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wparam, lparam);

@@ -1,6 +1,7 @@
 // TApplication: the hidden application window (class "TApplication"), the
-// list of forms and the main form, the message loop, the display of
-// exceptions that escape event handlers, and the UI-thread side of
+// list of forms and the main form, the message loop (with menu shortcuts and
+// the MDI system keys), the display of exceptions that escape event handlers,
+// the hint of the menu item under the pointer, and the UI-thread side of
 // Synchronize.
 #pragma once
 
@@ -8,6 +9,7 @@
 
 #include <exception>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,15 +57,28 @@ class TApplication : public TComponent, public TSyncDispatcher {
   void MessageBoxPlain(const std::string& text);
   std::function<void(const std::string&)> OnException;
 
+  // The hint of the menu item last selected; OnHint runs when it changes.
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& hint);
+  TNotifyEvent OnHint;
+
   void RunOnUiThread(const std::function<void()>& call) override;
 
   // Used by forms.
   void AddForm(TForm* form);
   void RemoveForm(TForm* form);
+  // Frees a form from the application window's queue, after the message
+  // being handled now (a form cannot free itself inside its own handler).
+  void ReleaseForm(TForm* form);
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
   bool HandleKey(MSG& msg);
+  // Menu shortcuts of the form the key message is for.
+  bool HandleShortCut(MSG& msg);
+  // The system keys of MDI children (Ctrl+F4, Ctrl+F6).
+  bool HandleMDIKey(MSG& msg);
+  bool PreTranslate(MSG& msg);
 
   HWND FHandle = nullptr;
   std::string FTitle;
@@ -71,6 +86,8 @@ class TApplication : public TComponent, public TSyncDispatcher {
   std::vector<TForm*> FForms;
   bool FTerminated = false;
   HICON FIcon = nullptr;
+  std::string FHint;
+  std::set<TForm*> FReleasing;
 };
 
 // The process's application object, once created.
