@@ -17,6 +17,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "GdiHandles.h"
+#include "ImgList.h"
 #include "Menus.h"
 #include "WideText.h"
 #include "support_app.h"
@@ -411,6 +412,45 @@ TEST(Menus, OwnerDrawnItemsAreMeasuredAndDrawn) {
   EXPECT_EQ(seen, odSelected | odGrayed | odNoAccel);
   EXPECT_EQ(bmp.PixelAt(80, 10), ColorToPixel(clLime));
   EXPECT_EQ(GdiLiveCount(), gdi);
+}
+
+TEST(Menus, OwnerDrawnItemsShowTheirImages) {
+  TMenuForm f;
+  TImageList images(nullptr);
+  TBitmap strip(32, 16);
+  strip.Canvas().Brush().SetColor(clRed);
+  strip.Canvas().FillRect(RECT{0, 0, 16, 16});
+  strip.Canvas().Brush().SetColor(clBlue);
+  strip.Canvas().FillRect(RECT{16, 0, 32, 16});
+  ASSERT_EQ(images.AddMasked(strip, clNone), 0);
+  f.menu->SetImages(&images);
+  f.menu->SetOwnerDraw(true);
+  f.exit->SetImageIndex(1);
+  TBitmap bmp(160, 22);
+  DRAWITEMSTRUCT dis{};
+  dis.CtlType = ODT_MENU;
+  dis.itemID = f.exit->Command();
+  dis.hDC = bmp.Canvas().Handle();
+  dis.rcItem = {0, 0, 160, 22};
+  dis.itemData = reinterpret_cast<ULONG_PTR>(f.exit);
+  SendMessageW(f.form.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+  // The second image, in the gutter, vertically centred.
+  EXPECT_EQ(bmp.PixelAt(10, 11), ColorToPixel(clBlue));
+  EXPECT_EQ(bmp.PixelAt(10, 1), ColorToPixel(clMenu));
+  EXPECT_NE(bmp.PixelAt(40, 11), ColorToPixel(clBlue));
+  // Disabled, it is grayed.
+  f.exit->SetEnabled(false);
+  SendMessageW(f.form.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+  EXPECT_NE(bmp.PixelAt(10, 11), ColorToPixel(clBlue));
+  // Images make room for themselves.
+  TImageList big(nullptr, 32, 32);
+  f.menu->SetImages(&big);
+  TBitmap bigStrip(32, 32);
+  big.AddMasked(bigStrip, clNone);
+  f.exit->SetImageIndex(0);
+  MEASUREITEMSTRUCT mis{ODT_MENU, 0, f.exit->Command(), 0, 0, reinterpret_cast<ULONG_PTR>(f.exit)};
+  SendMessageW(f.form.Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
+  EXPECT_GE(mis.itemHeight, 36u);
 }
 
 TEST(Menus, AnItemWithDrawEventsIsOwnerDrawnAlone) {
