@@ -526,6 +526,15 @@ void TWinControl::WndProc(TMessage& m) {
           c->FontChanged();
         }
       break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      // Ancestors see a key first (a page control's Ctrl+Tab).
+      for (TWinControl* p = Parent(); p != nullptr; p = p->Parent())
+        if (p->Perform(CM_CHILDKEY, m.WParam, reinterpret_cast<std::intptr_t>(this)) != 0) {
+          m.Result = 0;
+          return;
+        }
+      break;
     case WM_SETFOCUS:
       if (OnEnter) OnEnter(this);
       break;

@@ -24,6 +24,9 @@ inline constexpr unsigned CM_MOUSEENTER = CM_BASE + 19;
 inline constexpr unsigned CM_MOUSELEAVE = CM_BASE + 20;
 inline constexpr unsigned CM_MENUCHANGED = CM_BASE + 21;
 inline constexpr unsigned CM_TEXTCHANGED = CM_BASE + 24;
+// A key pressed in a child control (LParam is the control, WParam the
+// virtual key), offered to each ancestor first; a non-zero result takes it.
+inline constexpr unsigned CM_CHILDKEY = CM_BASE + 38;
 // A child control of this one came, went, moved or changed size (WParam is
 // the control); sent only while this control has a window.
 inline constexpr unsigned CM_CONTROLCHANGE = CM_BASE + 36;
