@@ -1057,9 +1057,12 @@ void THeaderControl::WndProc(TMessage& m) {
   if (m.Msg == CN_NOTIFY) {
     const auto* nm = reinterpret_cast<const NMHEADERW*>(m.LParam);
     const UINT code = nm->hdr.code;
-    // The ANSI and wide forms carry the width at the same place.
-    THeaderSection* section = nm->iItem >= 0 && nm->iItem < FSections.Count() ? FSections.Items(nm->iItem) : nullptr;
-    const bool hasWidth = nm->pitem != nullptr && (nm->pitem->mask & HDI_WIDTH) != 0;
+    // Only the header's own codes carry an NMHEADER (custom draw does not);
+    // its ANSI and wide forms carry the width at the same place.
+    const bool headerCode = code <= static_cast<UINT>(HDN_FIRST) && code >= static_cast<UINT>(HDN_LAST);
+    THeaderSection* section =
+        headerCode && nm->iItem >= 0 && nm->iItem < FSections.Count() ? FSections.Items(nm->iItem) : nullptr;
+    const bool hasWidth = section != nullptr && nm->pitem != nullptr && (nm->pitem->mask & HDI_WIDTH) != 0;
     if (section != nullptr) {
       switch (code) {
         case HDN_ITEMCLICKA:
