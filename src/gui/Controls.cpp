@@ -339,6 +339,12 @@ void TWinControl::CreateParams(TCreateParams& p) {
 }
 
 HWND TWinControl::Handle() {
+  if (FHandle == nullptr && Parent() != nullptr && !Parent()->HandleAllocated()) {
+    // The parent's window comes first and makes ours with it; making ours
+    // while the parent makes its own would leave a second window behind.
+    Parent()->Handle();
+    if (FHandle != nullptr) return FHandle;
+  }
   if (FHandle == nullptr) {
     CreateWnd();
     // Children get their windows in creation order; each new one goes on top

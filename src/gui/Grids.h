@@ -10,6 +10,7 @@
 
 #include "Controls.h"
 #include "Graphics.h"
+#include "StdCtrls.h"  // TScrollStyle
 
 namespace pellamy {
 
@@ -30,8 +31,6 @@ using TGridOptions = unsigned;  // goVertLine | goEditing ...
 
 enum TGridDrawStateFlag : unsigned { gdSelected = 1u << 0, gdFocused = 1u << 1, gdFixed = 1u << 2 };
 using TGridDrawState = unsigned;
-
-enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 struct TGridCoord {
   int X = -1, Y = -1;

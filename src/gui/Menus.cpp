@@ -461,6 +461,8 @@ bool TMenuItem::EntriesStale() {
 
 void TMenuItem::Click() {
   InitiateAction();
+  // A command can still arrive for an item disabled since the menu opened.
+  if (!FEnabled) return;
   if (FAutoCheck) SetChecked(FRadioItem ? true : !FChecked);
   if (OnClick) OnClick(this);
 }

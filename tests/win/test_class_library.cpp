@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 
 #include "Application.h"
@@ -72,6 +73,35 @@ TEST(ClassLibrary, PublishedPropertiesByName) {
   EXPECT_FALSE(button->Visible());
   button->SetPropertyText("Tag", "42");
   EXPECT_EQ(button->Tag(), 42);
+}
+
+TEST(ClassLibrary, AControlAskedForItsWindowFirstGetsOneWindowWithItsParents) {
+  App();
+  // Nothing has a window yet; the innermost control asks first.
+  TForm form(nullptr);
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  auto* inner = new TPanel(&form);
+  inner->SetParent(panel);
+  auto* edit = new TEdit(&form);
+  edit->SetParent(inner);
+  HWND h = edit->Handle();
+  ASSERT_NE(h, nullptr);
+  EXPECT_EQ(GetParent(h), inner->Handle());
+  EXPECT_EQ(GetParent(inner->Handle()), panel->Handle());
+  EXPECT_EQ(GetParent(panel->Handle()), form.Handle());
+  // One window per control: the form holds one panel holding one panel.
+  int panels = 0;
+  EnumChildWindows(
+      form.Handle(),
+      [](HWND child, LPARAM count) {
+        wchar_t name[32] = {};
+        GetClassNameW(child, name, 32);
+        if (std::wstring(name) == L"TPanel") ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&panels));
+  EXPECT_EQ(panels, 2);
 }
 
 TEST(ClassLibrary, WindowProcCanBeReplacedAndChained) {

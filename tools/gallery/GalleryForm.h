@@ -1,0 +1,144 @@
+// The gallery's main form: one of every control of the class library, a main
+// menu showing every kind of item, an owner-drawn popup menu, a tool bar and
+// a status bar, and buttons that open a message box and the folder picker.
+// Skin authors look at it to see their skin on everything; the skin engine's
+// tests use it as a fixture.
+#pragma once
+
+#include <string>
+
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "Frames.h"
+#include "Grids.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "MouseEffectImage.h"
+#include "PageControl.h"
+#include "Spin.h"
+#include "StdCtrls.h"
+#include "Tabs.h"
+#include "ToolBar.h"
+#include "TreeView.h"
+
+namespace pellamy::gallery {
+
+// A frame as a designer would make one: a caption and an edit, reused.
+class TGalleryFrame : public TFrame {
+ public:
+  explicit TGalleryFrame(TComponent* owner);
+  std::string ClassName() const override { return "TGalleryFrame"; }
+  TLabel* lblTitle;
+  TEdit* edtArtist;
+};
+
+// A form shown inside a panel of the main form.
+class TGalleryInnerForm : public TForm {
+ public:
+  explicit TGalleryInnerForm(TComponent* owner);
+  std::string ClassName() const override { return "TGalleryInnerForm"; }
+  TLabel* lblInner;
+  TCheckBox* chkInner;
+};
+
+class TGalleryForm : public TForm {
+ public:
+  static constexpr const char* kCaption = "Pellamy gallery";
+  // The popup menu's tag, for the engine's tests to find it by.
+  static constexpr int kPopupTag = 7;
+
+  explicit TGalleryForm(TComponent* owner);
+  std::string ClassName() const override { return "TGalleryForm"; }
+
+  TImageList* Images;
+  TMainMenu* MainMenu1;
+  TMenuItem* mnuFile;
+  TMenuItem* mnuOpen;
+  TMenuItem* mnuSave;
+  TMenuItem* mnuRecent;
+  TMenuItem* mnuExit;
+  TMenuItem* mnuEdit;
+  TMenuItem* mnuUndo;
+  TMenuItem* mnuView;
+  TMenuItem* mnuToolBar;
+  TMenuItem* mnuLarge;
+  TMenuItem* mnuSmall;
+  TMenuItem* mnuHelp;
+  TMenuItem* mnuAbout;
+  TPopupMenu* PopupMenu1;
+  TMenuItem* popPlay;
+  TMenuItem* popEject;
+  TMenuItem* popProperties;
+
+  TToolBar* ToolBar1;
+  TStatusBar* StatusBar1;
+
+  // Those of the main window.
+  TLabel* lbl1;
+  TComboBox* cbbSourceDriver;
+  TEdit* edtOutputPath;
+  TButton* btnBrowse;
+  TButton* btnMessage;
+  TRadioGroup* rgOutputType;
+  TListView* lvCdTracks;
+  TProgressBar* ProgressBar1;
+  TPanel* pnlRightMain;
+  TImage* Image1;
+  TMouseEffectImage* MouseEffectImage1;
+
+  // Buttons and text.
+  TBitBtn* BitBtn1;
+  TSpeedButton* SpeedButton1;
+  TSpeedButton* SpeedButton2;
+  TCheckBox* CheckBox1;
+  TCheckBox* CheckBox2;
+  TRadioButton* RadioButton1;
+  TRadioButton* RadioButton2;
+  TGroupBox* GroupBox1;
+  TMemo* Memo1;
+  TListBox* ListBox1;
+  TSpinEdit* SpinEdit1;
+  TScrollBar* ScrollBar1;
+  TScrollBox* ScrollBox1;
+
+  // Common controls.
+  TTrackBar* TrackBar1;
+  TEdit* edtUpDown;
+  TUpDown* UpDown1;
+  TDateTimePicker* DateTimePicker1;
+  TDateTimePicker* DateTimePicker2;
+  TPageControl* PageControl1;
+  TTabSheet* TabSheet1;
+  TTabSheet* TabSheet2;
+  TTabControl* TabControl1;
+  THeaderControl* HeaderControl1;
+  TStringGrid* StringGrid1;
+  TTabSet* TabSet1;
+  TTreeView* TreeView1;
+
+  // Containers.
+  TGalleryFrame* Frame1;
+  TPanel* pnlInner;
+  TGalleryInnerForm* InnerForm;
+
+  // What the buttons open; replaceable so that tests need no person.
+  std::function<int(const std::string& text)> AskUser;
+  std::function<std::string()> ChooseFolder;
+
+ private:
+  template <class T>
+  T* Make(const char* name, TWinControl* parent, int left, int top, int width, int height);
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildButtons();
+  void BuildTexts();
+  void BuildCommonControls();
+  void BuildContainers();
+  TMenuItem* Item(TMenuItem* parent, const char* name, const std::string& caption, TShortCut shortCut = 0);
+  void Status(const std::string& text);
+  void DrawPopupItem(TMenuItem* item, TCanvas& canvas, RECT rect, TOwnerDrawState state);
+};
+
+}  // namespace pellamy::gallery

@@ -1,0 +1,88 @@
+#include "GalleryMdi.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace pellamy::gallery {
+
+namespace {
+
+TMenuItem* Item(TComponent* owner, TMenuItem* parent, const std::string& caption, TShortCut shortCut = 0) {
+  auto* item = new TMenuItem(owner);
+  item->SetCaption(caption);
+  item->SetShortCut(shortCut);
+  parent->Add(item);
+  return item;
+}
+
+}  // namespace
+
+TGalleryChild::TGalleryChild(TComponent* owner, int number) : TForm(owner) {
+  SetName("Child" + std::to_string(number));
+  SetCaption("Track list " + std::to_string(number));
+  SetBounds(10 + 30 * (number - 1), 10 + 30 * (number - 1), 300, 200);
+  Memo1 = new TMemo(this);
+  Memo1->SetName("Memo1");
+  Memo1->SetScrollBars(ssVertical);
+  Memo1->SetLines({"Track 1", "Track 2", "Track 3"});
+  Memo1->SetAlign(alClient);
+  Memo1->SetParent(this);
+
+  // Merged into the frame's bar between File and Window while active.
+  ChildMenu = new TMainMenu(this);
+  ChildMenu->SetName("ChildMenu");
+  mnuText = Item(this, ChildMenu->Items(), "&Text");
+  mnuText->SetGroupIndex(5);
+  mnuUpper = Item(this, mnuText, "&Upper case", ShortCut('U', scCtrl));
+  mnuUpper->OnClick = [this](TComponent*) {
+    std::string text = Memo1->Text();
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    Memo1->SetText(text);
+  };
+  mnuClear = Item(this, mnuText, "&Clear");
+  mnuClear->OnClick = [this](TComponent*) { Memo1->Clear(); };
+  SetMenu(ChildMenu);
+  OnClose = [](TComponent*, TCloseAction& action) { action = caFree; };
+}
+
+TGalleryMdiForm::TGalleryMdiForm(TComponent* owner) : TForm(owner) {
+  SetName("GalleryMdiForm");
+  SetCaption(kCaption);
+  SetFormStyle(fsMDIForm);
+  SetBounds(420, 120, 620, 460);
+
+  MainMenu1 = new TMainMenu(this);
+  MainMenu1->SetName("MainMenu1");
+  mnuFile = Item(this, MainMenu1->Items(), "&File");
+  mnuNew = Item(this, mnuFile, "&New track list", ShortCut('N', scCtrl));
+  mnuNew->OnClick = [this](TComponent*) { NewChild(); };
+  mnuCloseChild = Item(this, mnuFile, "&Close track list");
+  mnuCloseChild->OnClick = [this](TComponent*) {
+    if (TForm* child = ActiveMDIChild()) child->Close();
+  };
+  Item(this, mnuFile, "-");
+  mnuExit = Item(this, mnuFile, "E&xit");
+  mnuExit->OnClick = [this](TComponent*) { Close(); };
+  mnuWindow = Item(this, MainMenu1->Items(), "&Window");
+  mnuWindow->SetGroupIndex(9);
+  mnuTile = Item(this, mnuWindow, "&Tile");
+  mnuTile->OnClick = [this](TComponent*) { Tile(); };
+  mnuCascade = Item(this, mnuWindow, "&Cascade");
+  mnuCascade->OnClick = [this](TComponent*) { Cascade(); };
+  mnuArrange = Item(this, mnuWindow, "&Arrange icons");
+  mnuArrange->OnClick = [this](TComponent*) { ArrangeIcons(); };
+  SetMenu(MainMenu1);
+  SetWindowMenu(mnuWindow);
+}
+
+TGalleryChild* TGalleryMdiForm::NewChild() {
+  auto* child = new TGalleryChild(this, ++FChildNumber);
+  child->SetFormStyle(fsMDIChild);
+  child->Show();
+  return child;
+}
+
+}  // namespace pellamy::gallery
