@@ -63,9 +63,13 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner) {
   }
   Title = std::make_unique<TDataSkinTitle>();
   Title->Name = "Title";
+  DeviceObjects = MakeSkinDeviceObjects();
 }
 
 TSkinData::~TSkinData() {
+  // The glyphs and the face brush go first; each handle has an owner of its
+  // own, so they are released even where this body is never reached.
+  DeviceObjects.reset();
   FSkin3rd.clear();
   if (SkinManager != nullptr) SkinManager->RemoveSkinData(this);
   SkinBytes.clear();
@@ -289,6 +293,8 @@ void TSkinData::LoadSkinIni(const TSkinIni& ini) {
   LoadTwoImage(ini, UpDownVert, "UpDown.Vert", "GlyphImage");
 
   LoadFrameCounts(ini);
+  // The face brush takes the colour just read.
+  if (DeviceObjects) DeviceObjects->ColoursLoaded(Colours);
   SkinEmpty = false;
 }
 

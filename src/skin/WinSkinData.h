@@ -6,6 +6,7 @@
 //   TDataSkinSysButton  a title-bar button
 //   TDataSkinBoxLabel   the group box
 //   TSkinColours        the sixteen colours of the "Colours" section
+//   TSkinDeviceObjects  what the platform draws the model with
 //   TSkinData           the component: stored settings, the skin bytes, the
 //                       element slots, activation through the manager
 // Images are kept as plain pixels; the painters make device bitmaps of them.
@@ -121,6 +122,19 @@ struct TSkinColours {
   std::int32_t Scrollbar = 0;
 };
 
+// The device objects that go with a skin data: made when it is created, told
+// the colours after every load, freed with it. Windows keeps the face brush
+// and the menu glyphs here (SkinDeviceObjects_win32.h); the native build has
+// no devices and keeps nothing.
+class TSkinDeviceObjects {
+ public:
+  virtual ~TSkinDeviceObjects() = default;
+  virtual void ColoursLoaded(const TSkinColours& colours) = 0;
+};
+
+// The platform's device objects; one definition per build.
+std::unique_ptr<TSkinDeviceObjects> MakeSkinDeviceObjects();
+
 // Kinds of controls; member n is bit n of TSkinControlTypes.
 enum TSkinControlType : int {
   xcMainMenu,
@@ -225,7 +239,10 @@ class TSkinData : public TComponent {
   TSkinColours Colours;
   std::vector<std::int32_t> ColourList;
   bool NCPaintEnabled = true;
+  // The form frame's caption icon; the loader never fills it.
   TPixelImage IconBitmap;
+  // Made at construction, told the colours after each load.
+  std::unique_ptr<TSkinDeviceObjects> DeviceObjects;
 
   std::unique_ptr<TDataSkinTitle> Title;
   std::vector<std::unique_ptr<TDataSkinSysButton>> SysButtons;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BmpFormat.h"
@@ -326,6 +327,47 @@ TEST_F(SkinModel, ReloadReplacesTheOptionalElements) {
   EXPECT_EQ(skin.SysButtons.size(), 3u);
   EXPECT_EQ(skin.Buttons.get(), buttons) << "refilled in place";
   EXPECT_EQ(skin.Buttons->LeftWidth, 0);
+}
+
+TEST_F(SkinModel, IconBitmapIsLeftToTheFormFrame) {
+  EXPECT_EQ(skin.IconBitmap.Width, 0);
+  EXPECT_TRUE(skin.IconBitmap.Pixels.empty());
+  Load(
+      "[Personality]\r\nLeft=l.bmp\r\n[ButtonIcon]\r\nAction=3\r\nButtonImage=icon.bmp\r\n"
+      "[Tabs]\r\nImage=icon.bmp\r\n",
+      {{"l.bmp", Bmp(4, 4)}, {"icon.bmp", Bmp(16, 16)}});
+  EXPECT_EQ(skin.IconBitmap.Width, 0) << "the loader never fills it";
+  EXPECT_EQ(skin.IconBitmap.Height, 0);
+  EXPECT_TRUE(skin.IconBitmap.Pixels.empty());
+  EXPECT_EQ(skin.Tabs->Bitmap.Width, 16) << "the images were there to take";
+}
+
+// Records what the device objects are told, and whether the load was still
+// in progress then.
+class TRecordingDeviceObjects : public TSkinDeviceObjects {
+ public:
+  explicit TRecordingDeviceObjects(const TSkinData& skin, std::vector<std::pair<std::int32_t, bool>>& calls)
+      : FSkin(skin), FCalls(calls) {}
+  void ColoursLoaded(const TSkinColours& colours) override { FCalls.emplace_back(colours.ButtonFace, FSkin.SkinEmpty); }
+
+ private:
+  const TSkinData& FSkin;
+  std::vector<std::pair<std::int32_t, bool>>& FCalls;
+};
+
+TEST_F(SkinModel, DeviceObjectsHearTheColoursOfEachCompletedLoad) {
+  ASSERT_NE(skin.DeviceObjects, nullptr) << "made with the skin data";
+  std::vector<std::pair<std::int32_t, bool>> calls;
+  skin.DeviceObjects = std::make_unique<TRecordingDeviceObjects>(skin, calls);
+  Load("[Colours]\r\nButtonFace=10,20,30\r\n");
+  Load("[Personality]\r\n");
+  skin.SkinBytes = {0, 0, 0, 0};
+  EXPECT_FALSE(skin.LoadSkin());
+  skin.SkinBytes = PackSkin({{"a.ini", Text("[Tabs]\r\nImage=bad.bmp\r\n")}, {"bad.bmp", Text("BM no")}});
+  EXPECT_THROW(skin.LoadSkin(), Exception);
+  using Call = std::pair<std::int32_t, bool>;
+  EXPECT_EQ(calls, (std::vector<Call>{{0x1E140A, true}, {static_cast<std::int32_t>(0x8000000Fu), true}}))
+      << "once per completed load, before the skin counts as loaded; refused and damaged skins tell nothing";
 }
 
 TEST_F(SkinModel, RefusedAndDamagedSkins) {
