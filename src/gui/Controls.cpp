@@ -478,6 +478,17 @@ void TWinControl::WndProc(TMessage& m) {
     }
     case WM_ERASEBKGND:
       if (FOwnPaint) {
+        // Our own paint fills the ground; a transparent child (a flat tool
+        // bar) asking for the ground under it gets our colour here.
+        auto dc = reinterpret_cast<HDC>(m.WParam);
+        if (dc != nullptr && WindowFromDC(dc) != FHandle) {
+          RECT box;
+          if (GetClipBox(dc, &box) != ERROR) {
+            TCanvas canvas(dc);
+            canvas.Brush().SetColor(Color());
+            canvas.FillRect(box);
+          }
+        }
         m.Result = 1;
         return;
       }

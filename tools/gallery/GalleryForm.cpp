@@ -351,6 +351,8 @@ void TGalleryForm::BuildCommonControls() {
   DateTimePicker2 = Make<TDateTimePicker>("DateTimePicker2", this, kColumn2 + 84, top + 84, 156, 22);
   DateTimePicker2->SetDateMode(dmUpDown);
   HeaderControl1 = Make<THeaderControl>("HeaderControl1", this, kColumn2, top + 112, 240, 22);
+  HeaderControl1->SetAlign(alNone);  // a header sits at the top of its parent unless told otherwise
+  HeaderControl1->SetBounds(kColumn2, top + 112, 240, 22);
   HeaderControl1->Sections().Add("Artist", 90);
   HeaderControl1->Sections().Add("Album", 90);
   HeaderControl1->Sections().Add("Year", 60);

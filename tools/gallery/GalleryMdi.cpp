@@ -22,7 +22,7 @@ TMenuItem* Item(TComponent* owner, TMenuItem* parent, const std::string& caption
 TGalleryChild::TGalleryChild(TComponent* owner, int number) : TForm(owner) {
   SetName("Child" + std::to_string(number));
   SetCaption("Track list " + std::to_string(number));
-  SetBounds(10 + 30 * (number - 1), 10 + 30 * (number - 1), 300, 200);
+  SetBounds(10 + 30 * (number - 1), 10 + 30 * (number - 1), 280, 180);
   Memo1 = new TMemo(this);
   Memo1->SetName("Memo1");
   Memo1->SetScrollBars(ssVertical);
@@ -52,7 +52,7 @@ TGalleryMdiForm::TGalleryMdiForm(TComponent* owner) : TForm(owner) {
   SetName("GalleryMdiForm");
   SetCaption(kCaption);
   SetFormStyle(fsMDIForm);
-  SetBounds(420, 120, 620, 460);
+  SetBounds(808, 30, 460, 480);
 
   MainMenu1 = new TMainMenu(this);
   MainMenu1->SetName("MainMenu1");
