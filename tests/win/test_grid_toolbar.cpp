@@ -718,6 +718,23 @@ TEST(GridToolBar, ToolBarCustomDrawButtonEvent) {
   EXPECT_EQ(redPixels(plainly, f.Bar->ButtonRect(plain)), 0);
 }
 
+TEST(GridToolBar, AFlatToolBarShowsItsParentsColourAroundItsButtons) {
+  TBarForm f;
+  f.Add("Open");
+  const TColor ground = RGBToColor(30, 160, 90);
+  f.Form.SetColor(ground);
+  f.Bar->SetFlat(true);
+  f.Form.Show();
+  UpdateWindow(f.H());
+  App().ProcessMessages();
+  RECT r;
+  GetClientRect(f.H(), &r);
+  HDC dc = GetDC(f.H());
+  const COLORREF right = GetPixel(dc, r.right - 4, r.bottom / 2);
+  ReleaseDC(f.H(), dc);
+  EXPECT_EQ(right, static_cast<COLORREF>(ground));
+}
+
 TEST(GridToolBar, ToolBarFlatAndTransparentByName) {
   TBarForm f;
   f.Add("Open");
