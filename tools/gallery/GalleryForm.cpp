@@ -60,8 +60,9 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   SetClientSize(752, 600);
 
   AskUser = [this](const std::string& text) {
-    return MessageBoxW(Handle(), Utf8ToWide(text).c_str(), Utf8ToWide(kCaption).c_str(),
-                       MB_ICONQUESTION | MB_YESNOCANCEL);
+    // Captioned like every box of the program: with the application's title.
+    const std::string title = Application() != nullptr ? Application()->Title() : std::string(kCaption);
+    return MessageBoxW(Handle(), Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(), MB_ICONQUESTION | MB_YESNOCANCEL);
   };
   ChooseFolder = [this] { return BrowseForFolder(Handle(), "Choose the output folder", "", ""); };
 

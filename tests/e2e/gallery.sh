@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# gallery.exe under Wine, driven as a person would: both forms open, a
+# screenshot of them unskinned (GALLERY_SHOT), a message box opened by its
+# button and answered from the keyboard, a menu opened by the mouse and an
+# item chosen by its key, the program left through File, Exit by keyboard.
+# Needs DISPLAY, WINEPREFIX and PELLAMY_BIN.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/driver.sh"
+shot=${GALLERY_SHOT:-$PELLAMY_BIN/../gallery.png}
+pid=
+fail() { echo "FAIL: $*" >&2; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+pellamy_prefix
+
+find_window() {  # title regex; waits up to 15 s
+  local wid
+  for _ in $(seq 150); do
+    wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
+    [ -n "$wid" ] && { echo "$wid"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+# A pixel of a window as "r,g,b".
+pixel() {
+  local geo x y
+  geo=$(xdotool getwindowgeometry --shell "$1")
+  x=$(echo "$geo" | sed -n 's/^X=//p'); y=$(echo "$geo" | sed -n 's/^Y=//p')
+  import -window root -crop "1x1+$((x + $2))+$((y + $3))" -depth 8 txt:- | tail -1 |
+    sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+}
+
+(cd "$PELLAMY_BIN" && exec "$WINE" gallery.exe) >/dev/null 2>&1 &
+pid=$!
+main=$(find_window '^Pellamy gallery$') || fail "no gallery form"
+mdi=$(find_window '^Pellamy gallery MDI$') || fail "no MDI form"
+sleep 1
+import -window root "$shot" || fail "no screenshot"
+echo "both forms open; screenshot in $shot"
+
+# The tool bar's first glyph, a navy note, below the menu bar.
+[ "$(pixel "$main" 14 53)" = "0,0,128" ] || fail "tool bar glyph: $(pixel "$main" 14 53)"
+
+# "Message box" asks; N answers No from the keyboard.
+dialog_click "$main" 171 149
+box=$(find_window '^gallery$') || fail "no message box"
+xdotool key --window "$box" n
+sleep 0.5
+[ -z "$(xdotool search --onlyvisible --name '^gallery$' 2>/dev/null)" ] || fail "message box still open"
+echo "message box opened by its button and answered with N"
+
+# View opened by the mouse, Tool bar chosen by its key: the bar goes.
+dialog_click "$main" 80 33
+xdotool key t
+sleep 0.5
+[ "$(pixel "$main" 14 53)" != "0,0,128" ] || fail "tool bar still shown"
+echo "View menu opened by mouse, Tool bar hidden by its key"
+
+# File, Exit from the keyboard ends the program with both forms.
+xdotool key --window "$main" alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "did not end after File, Exit"
+echo "File, Exit by keyboard ended the program"
