@@ -1,7 +1,9 @@
 // TDibTarget: a 32-bit top-down DIB section in a memory DC, made without the
-// classes under test, whose pixels are read back after GdiFlush.
+// classes under test, whose pixels are read back after GdiFlush; and a test
+// suite base that checks every test gives back its GDI objects.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -10,6 +12,16 @@
 #include "GdiHandles.h"
 
 namespace pellamy::test {
+
+// A suite whose every test must give back each GDI object it made.
+class GdiBalancedTest : public ::testing::Test {
+ protected:
+  void SetUp() override { FStart = GdiLiveCount(); }
+  void TearDown() override { EXPECT_EQ(GdiLiveCount(), FStart) << "GDI handles leaked"; }
+
+ private:
+  int FStart = 0;
+};
 
 class TDibTarget {
  public:

@@ -21,14 +21,7 @@ namespace {
 
 constexpr std::uint32_t kBackground = 0x2080C0;
 
-class SkinDeviceObjects : public ::testing::Test {
- protected:
-  void SetUp() override { FStart = GdiLiveCount(); }
-  void TearDown() override { EXPECT_EQ(GdiLiveCount(), FStart) << "GDI handles leaked"; }
-
- private:
-  int FStart = 0;
-};
+class SkinDeviceObjects : public GdiBalancedTest {};
 
 // The close glyph's ink: a bold cross over [3, 12] x [3, 12].
 bool CloseInk(int x, int y) {

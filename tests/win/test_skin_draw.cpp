@@ -25,14 +25,7 @@ namespace {
 constexpr std::uint32_t kMagenta = 0xFF00FF;
 constexpr std::uint32_t kGrey = 0x404040;
 
-class SkinDraw : public ::testing::Test {
- protected:
-  void SetUp() override { FStart = GdiLiveCount(); }
-  void TearDown() override { EXPECT_EQ(GdiLiveCount(), FStart) << "GDI handles leaked"; }
-
- private:
-  int FStart = 0;
-};
+class SkinDraw : public GdiBalancedTest {};
 
 // Targets start grey, so whatever is drawn shows against them.
 class TTarget : public TDibTarget {
