@@ -14,6 +14,7 @@
 #include "Bitmap.h"
 #include "GalleryForm.h"
 #include "GalleryMdi.h"
+#include "GdiHandles.h"
 #include "WideText.h"
 #include "support_app.h"
 
@@ -363,6 +364,38 @@ TEST(Gallery, MdiFrameWithTwoChildren) {
   // The child's own command acts on its memo.
   one->mnuUpper->Click();
   EXPECT_EQ(one->Memo1->Line(0), "TRACK 1");
+}
+
+int ThreadWindows() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND, LPARAM n) {
+        ++*reinterpret_cast<int*>(n);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+TEST(Gallery, BothFormsGiveBackTheirWindowsAndGdiObjects) {
+  App();
+  // Once first: the library's own hidden windows come into being then.
+  { TShownGallery warmUp; }
+  App().ProcessMessages();
+  const int windows = ThreadWindows();
+  const int gdi = GdiLiveCount();
+  for (int round = 0; round < 3; ++round) {
+    TShownGallery g;
+    TGalleryMdiForm mdi(nullptr);
+    mdi.Show();
+    mdi.NewChild();
+    mdi.NewChild()->SetWindowState(wsMaximized);
+    App().ProcessMessages();
+  }
+  App().ProcessMessages();
+  EXPECT_EQ(ThreadWindows(), windows);
+  EXPECT_EQ(GdiLiveCount(), gdi);
 }
 
 }  // namespace
