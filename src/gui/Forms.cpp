@@ -371,13 +371,15 @@ void TForm::Notification(TComponent* component, bool removing) {
   if (component == FPopupMenu) FPopupMenu = nullptr;
   if (component == FWindowMenu) {
     FWindowMenu = nullptr;
-    if (FClientHandle != nullptr && FMenu != nullptr)
+    if (FClientHandle != nullptr && !FWindowGoing && FMenu != nullptr)
       SendMessageW(FClientHandle, WM_MDISETMENU, reinterpret_cast<WPARAM>(FMenu->Handle()), 0);
   }
 }
 
 void TForm::MenuHandleChanged() {
-  if (!HandleAllocated() || FFormStyle == fsMDIChild || Parent() != nullptr) return;
+  // A window on its way out takes no menu: the system would destroy it, and
+  // its MDI client may already be gone.
+  if (!HandleAllocated() || FWindowGoing || FFormStyle == fsMDIChild || Parent() != nullptr) return;
   HWND h = Handle();
   HMENU bar = FMenu != nullptr ? FMenu->Handle() : nullptr;
   if (FClientHandle != nullptr && bar != nullptr) {
@@ -393,7 +395,7 @@ void TForm::MenuHandleChanged() {
 }
 
 void TForm::MenuChanged() {
-  if (!HandleAllocated()) return;
+  if (!HandleAllocated() || FWindowGoing) return;
   MenuHandleChanged();
   if (FClientHandle != nullptr) SendMessageW(FClientHandle, WM_MDIREFRESHMENU, 0, 0);
   SendMessageW(Handle(), CM_MENUCHANGED, 0, 0);
@@ -667,13 +669,17 @@ void TForm::WndProc(TMessage& m) {
       // The system would destroy the menu along with the window; it is the
       // menu's own.
       if (FFormStyle != fsMDIChild && Parent() == nullptr && GetMenu(Handle()) != nullptr) ::SetMenu(Handle(), nullptr);
-      if (FFormStyle == fsMDIChild && FMDIFrame != nullptr && FMenu != nullptr && FMDIFrame->FMenu != nullptr &&
-          FMDIFrame->FMenu->Merged() == FMenu)
+      // Children are destroyed after their frame heard of it; a frame that
+      // goes keeps its bar as it is (its MDI client goes with it).
+      if (FFormStyle == fsMDIChild && FMDIFrame != nullptr && !FMDIFrame->FWindowGoing && FMenu != nullptr &&
+          FMDIFrame->FMenu != nullptr && FMDIFrame->FMenu->Merged() == FMenu)
         FMDIFrame->FMenu->Unmerge(FMenu);
+      FWindowGoing = true;
       break;
     case WM_NCDESTROY:
       FClientHandle = nullptr;
       FMDIFrame = nullptr;
+      FWindowGoing = false;
       break;
     default:
       break;

@@ -133,6 +133,7 @@ class TForm : public TCustomControl {
   TMenuItem* FWindowMenu = nullptr;
   HWND FClientHandle = nullptr;  // an MDI frame's MDI client
   TForm* FMDIFrame = nullptr;    // an MDI child's frame, while it has a window
+  bool FWindowGoing = false;     // between WM_DESTROY and WM_NCDESTROY
 };
 
 }  // namespace pellamy

@@ -787,6 +787,41 @@ TEST(Mdi, AnActiveChildsMenuIsMergedIntoTheFrame) {
   EXPECT_EQ(frameMenu->Merged(), nullptr);
 }
 
+TEST(Mdi, AFrameDestroyedWithAMaximisedChildLeavesItsMenusWhole) {
+  App();
+  // The menus outlive the frame, so their handles can be looked at after.
+  TComponent holder(nullptr);
+  auto* frameMenu = new TMainMenu(&holder);
+  TMenuItem* file = NewItem(&holder, frameMenu->Items(), "&File");
+  NewItem(&holder, file, "&New");
+  TMenuItem* window = NewItem(&holder, frameMenu->Items(), "&Window");
+  NewItem(&holder, window, "&Tile");
+  window->SetGroupIndex(9);
+  auto* childMenu = new TMainMenu(&holder);
+  TMenuItem* text = NewItem(&holder, childMenu->Items(), "&Text");
+  NewItem(&holder, text, "&Upper case");
+  text->SetGroupIndex(5);
+  {
+    TFrame f;
+    f.frame.SetMenu(frameMenu);
+    f.frame.SetWindowMenu(window);
+    f.Child("One");
+    TForm* two = f.Child("Two");
+    two->SetMenu(childMenu);
+    two->SetWindowState(wsMaximized);
+    App().ProcessMessages();
+    ASSERT_EQ(MenuTexts(GetMenu(f.frame.Handle())).size(), 3u + 4u);  // system menu and buttons too
+  }
+  App().ProcessMessages();
+  // Nothing gave the dying frame a menu for the system to destroy with it.
+  EXPECT_TRUE(IsMenu(frameMenu->Handle()));
+  EXPECT_TRUE(IsMenu(file->Handle()));
+  EXPECT_TRUE(IsMenu(window->Handle()));
+  EXPECT_TRUE(IsMenu(text->Handle()));
+  EXPECT_EQ(MenuTexts(file->Handle()), std::vector<std::string>{"&New"});
+  EXPECT_EQ(MenuTexts(text->Handle()), std::vector<std::string>{"&Upper case"});
+}
+
 TEST(Mdi, ClosingAChildMinimisesOrFreesIt) {
   TFrame f;
   TForm* child = f.Child("Closing");
