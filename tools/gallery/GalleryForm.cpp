@@ -4,6 +4,7 @@
 
 #include "Application.h"
 #include "GalleryArt.h"
+#include "GalleryMenu.h"
 #include "MainUnit.h"
 #include "WideText.h"
 
@@ -95,15 +96,6 @@ T* TGalleryForm::Make(const char* name, TWinControl* parent, int left, int top, 
   return control;
 }
 
-TMenuItem* TGalleryForm::Item(TMenuItem* parent, const char* name, const std::string& caption, TShortCut shortCut) {
-  auto* item = new TMenuItem(this);
-  item->SetName(name);
-  item->SetCaption(caption);
-  item->SetShortCut(shortCut);
-  parent->Add(item);
-  return item;
-}
-
 void TGalleryForm::Status(const std::string& text) {
   StatusBar1->SetPanelText(0, text);
 }
@@ -114,49 +106,49 @@ void TGalleryForm::BuildMenus() {
   MainMenu1->SetImages(Images);
   TMenuItem* root = MainMenu1->Items();
 
-  mnuFile = Item(root, "mnuFile", "&File");
-  mnuOpen = Item(mnuFile, "mnuOpen", "&Open folder...", ShortCut('O', scCtrl));
+  mnuFile = AddMenuItem(this, root, "mnuFile", "&File");
+  mnuOpen = AddMenuItem(this, mnuFile, "mnuOpen", "&Open folder...", ShortCut('O', scCtrl));
   mnuOpen->SetImageIndex(2);
   mnuOpen->OnClick = [this](TComponent*) {
     const std::string folder = ChooseFolder();
     if (!folder.empty()) edtOutputPath->SetText(folder);
   };
-  mnuSave = Item(mnuFile, "mnuSave", "&Save", ShortCut('S', scCtrl));
+  mnuSave = AddMenuItem(this, mnuFile, "mnuSave", "&Save", ShortCut('S', scCtrl));
   mnuSave->SetEnabled(false);
   mnuSave->OnClick = [this](TComponent*) { Status("Saved"); };
-  Item(mnuFile, "mnuLine1", "-");
-  mnuRecent = Item(mnuFile, "mnuRecent", "&Recent discs");
-  Item(mnuRecent, "mnuRecent1", "&1 Demo disc")->SetImageIndex(1);
-  Item(mnuRecent, "mnuRecent2", "&2 Concert.cue");
-  Item(mnuFile, "mnuLine2", "-");
-  mnuExit = Item(mnuFile, "mnuExit", "E&xit", ShortCut(VK_F4, scAlt));
+  AddMenuItem(this, mnuFile, "mnuLine1", "-");
+  mnuRecent = AddMenuItem(this, mnuFile, "mnuRecent", "&Recent discs");
+  AddMenuItem(this, mnuRecent, "mnuRecent1", "&1 Demo disc")->SetImageIndex(1);
+  AddMenuItem(this, mnuRecent, "mnuRecent2", "&2 Concert.cue");
+  AddMenuItem(this, mnuFile, "mnuLine2", "-");
+  mnuExit = AddMenuItem(this, mnuFile, "mnuExit", "E&xit", ShortCut(VK_F4, scAlt));
   mnuExit->OnClick = [this](TComponent*) { Close(); };
 
-  mnuEdit = Item(root, "mnuEdit", "&Edit");
-  mnuUndo = Item(mnuEdit, "mnuUndo", "&Undo", ShortCut('Z', scCtrl));
+  mnuEdit = AddMenuItem(this, root, "mnuEdit", "&Edit");
+  mnuUndo = AddMenuItem(this, mnuEdit, "mnuUndo", "&Undo", ShortCut('Z', scCtrl));
   mnuUndo->OnClick = [this](TComponent*) { Status("Nothing to undo"); };
-  Item(mnuEdit, "mnuSelectAll", "Select &all", ShortCut('A', scCtrl))->OnClick = [this](TComponent*) {
+  AddMenuItem(this, mnuEdit, "mnuSelectAll", "Select &all", ShortCut('A', scCtrl))->OnClick = [this](TComponent*) {
     for (int i = 0; i < lvCdTracks->ItemCount(); ++i) lvCdTracks->SetChecked(i, true);
   };
 
-  mnuView = Item(root, "mnuView", "&View");
-  mnuToolBar = Item(mnuView, "mnuToolBar", "&Tool bar");
+  mnuView = AddMenuItem(this, root, "mnuView", "&View");
+  mnuToolBar = AddMenuItem(this, mnuView, "mnuToolBar", "&Tool bar");
   mnuToolBar->SetChecked(true);
   mnuToolBar->SetAutoCheck(true);
   mnuToolBar->OnClick = [this](TComponent*) { ToolBar1->SetVisible(mnuToolBar->Checked()); };
-  Item(mnuView, "mnuLine3", "-");
-  mnuLarge = Item(mnuView, "mnuLarge", "&Large track list");
-  mnuSmall = Item(mnuView, "mnuSmall", "&Small track list");
+  AddMenuItem(this, mnuView, "mnuLine3", "-");
+  mnuLarge = AddMenuItem(this, mnuView, "mnuLarge", "&Large track list");
+  mnuSmall = AddMenuItem(this, mnuView, "mnuSmall", "&Small track list");
   for (TMenuItem* item : {mnuLarge, mnuSmall}) {
     item->SetRadioItem(true);
     item->SetGroupIndex(1);
     item->SetAutoCheck(true);
   }
   mnuSmall->SetChecked(true);
-  Item(mnuView, "mnuRefresh", "&Refresh", ShortCut(VK_F5, 0))->SetImageIndex(3);
+  AddMenuItem(this, mnuView, "mnuRefresh", "&Refresh", ShortCut(VK_F5, 0))->SetImageIndex(3);
 
-  mnuHelp = Item(root, "mnuHelp", "&Help");
-  mnuAbout = Item(mnuHelp, "mnuAbout", "&About the gallery");
+  mnuHelp = AddMenuItem(this, root, "mnuHelp", "&Help");
+  mnuAbout = AddMenuItem(this, mnuHelp, "mnuAbout", "&About the gallery");
   mnuAbout->SetDefault(true);
   mnuAbout->SetImageIndex(0);
   mnuAbout->OnClick = [this](TComponent*) { AskUser("One of every control, for skin authors."); };
@@ -169,12 +161,12 @@ void TGalleryForm::BuildMenus() {
   PopupMenu1->SetImages(Images);
   PopupMenu1->SetOwnerDraw(true);
   TMenuItem* popRoot = PopupMenu1->Items();
-  popPlay = Item(popRoot, "popPlay", "&Play track", ShortCut(VK_SPACE, 0));
+  popPlay = AddMenuItem(this, popRoot, "popPlay", "&Play track", ShortCut(VK_SPACE, 0));
   popPlay->SetImageIndex(3);
-  popEject = Item(popRoot, "popEject", "&Eject disc");
+  popEject = AddMenuItem(this, popRoot, "popEject", "&Eject disc");
   popEject->SetImageIndex(1);
-  Item(popRoot, "popLine", "-");
-  popProperties = Item(popRoot, "popProperties", "P&roperties");
+  AddMenuItem(this, popRoot, "popLine", "-");
+  popProperties = AddMenuItem(this, popRoot, "popProperties", "P&roperties");
   popProperties->SetEnabled(false);
   for (TMenuItem* item : {popPlay, popEject, popProperties}) {
     item->OnAdvancedDrawItem = [this](TMenuItem* sender, TCanvas& canvas, RECT rect, TOwnerDrawState state) {

@@ -136,7 +136,6 @@ class TGalleryForm : public TForm {
   void BuildTexts();
   void BuildCommonControls();
   void BuildContainers();
-  TMenuItem* Item(TMenuItem* parent, const char* name, const std::string& caption, TShortCut shortCut = 0);
   void Status(const std::string& text);
   void DrawPopupItem(TMenuItem* item, TCanvas& canvas, RECT rect, TOwnerDrawState state);
 };

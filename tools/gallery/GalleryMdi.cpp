@@ -5,19 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "GalleryMenu.h"
+
 namespace pellamy::gallery {
-
-namespace {
-
-TMenuItem* Item(TComponent* owner, TMenuItem* parent, const std::string& caption, TShortCut shortCut = 0) {
-  auto* item = new TMenuItem(owner);
-  item->SetCaption(caption);
-  item->SetShortCut(shortCut);
-  parent->Add(item);
-  return item;
-}
-
-}  // namespace
 
 TGalleryChild::TGalleryChild(TComponent* owner, int number) : TForm(owner) {
   SetName("Child" + std::to_string(number));
@@ -33,16 +23,16 @@ TGalleryChild::TGalleryChild(TComponent* owner, int number) : TForm(owner) {
   // Merged into the frame's bar between File and Window while active.
   ChildMenu = new TMainMenu(this);
   ChildMenu->SetName("ChildMenu");
-  mnuText = Item(this, ChildMenu->Items(), "&Text");
+  mnuText = AddMenuItem(this, ChildMenu->Items(), "mnuText", "&Text");
   mnuText->SetGroupIndex(5);
-  mnuUpper = Item(this, mnuText, "&Upper case", ShortCut('U', scCtrl));
+  mnuUpper = AddMenuItem(this, mnuText, "mnuUpper", "&Upper case", ShortCut('U', scCtrl));
   mnuUpper->OnClick = [this](TComponent*) {
     std::string text = Memo1->Text();
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     Memo1->SetText(text);
   };
-  mnuClear = Item(this, mnuText, "&Clear");
+  mnuClear = AddMenuItem(this, mnuText, "mnuClear", "&Clear");
   mnuClear->OnClick = [this](TComponent*) { Memo1->Clear(); };
   SetMenu(ChildMenu);
   OnClose = [](TComponent*, TCloseAction& action) { action = caFree; };
@@ -56,23 +46,23 @@ TGalleryMdiForm::TGalleryMdiForm(TComponent* owner) : TForm(owner) {
 
   MainMenu1 = new TMainMenu(this);
   MainMenu1->SetName("MainMenu1");
-  mnuFile = Item(this, MainMenu1->Items(), "&File");
-  mnuNew = Item(this, mnuFile, "&New track list", ShortCut('N', scCtrl));
+  mnuFile = AddMenuItem(this, MainMenu1->Items(), "mnuFile", "&File");
+  mnuNew = AddMenuItem(this, mnuFile, "mnuNew", "&New track list", ShortCut('N', scCtrl));
   mnuNew->OnClick = [this](TComponent*) { NewChild(); };
-  mnuCloseChild = Item(this, mnuFile, "&Close track list");
+  mnuCloseChild = AddMenuItem(this, mnuFile, "mnuCloseChild", "&Close track list");
   mnuCloseChild->OnClick = [this](TComponent*) {
     if (TForm* child = ActiveMDIChild()) child->Close();
   };
-  Item(this, mnuFile, "-");
-  mnuExit = Item(this, mnuFile, "E&xit");
+  AddMenuItem(this, mnuFile, "mnuLine1", "-");
+  mnuExit = AddMenuItem(this, mnuFile, "mnuExit", "E&xit");
   mnuExit->OnClick = [this](TComponent*) { Close(); };
-  mnuWindow = Item(this, MainMenu1->Items(), "&Window");
+  mnuWindow = AddMenuItem(this, MainMenu1->Items(), "mnuWindow", "&Window");
   mnuWindow->SetGroupIndex(9);
-  mnuTile = Item(this, mnuWindow, "&Tile");
+  mnuTile = AddMenuItem(this, mnuWindow, "mnuTile", "&Tile");
   mnuTile->OnClick = [this](TComponent*) { Tile(); };
-  mnuCascade = Item(this, mnuWindow, "&Cascade");
+  mnuCascade = AddMenuItem(this, mnuWindow, "mnuCascade", "&Cascade");
   mnuCascade->OnClick = [this](TComponent*) { Cascade(); };
-  mnuArrange = Item(this, mnuWindow, "&Arrange icons");
+  mnuArrange = AddMenuItem(this, mnuWindow, "mnuArrange", "&Arrange icons");
   mnuArrange->OnClick = [this](TComponent*) { ArrangeIcons(); };
   SetMenu(MainMenu1);
   SetWindowMenu(mnuWindow);
