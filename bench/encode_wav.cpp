@@ -2,7 +2,7 @@
 // encoder library, as a rip does: bench_encode_wav IN.wav OUT.mp3
 #include <cstdio>
 
-#include "MP3export.h"
+#include "ripper/MP3export.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

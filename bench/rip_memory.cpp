@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "RipperThread.h"
-#include "VirtualCdDeviceIo.h"
+#include "ripper/RipperThread.h"
+#include "ripper/VirtualCdDeviceIo.h"
 
 namespace {
 

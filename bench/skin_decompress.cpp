@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "SkinPack.h"
-#include "SkinRead.h"
+#include "skin/file/SkinRead.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

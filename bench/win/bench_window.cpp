@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "Application.h"
-#include "DriveScan.h"
-#include "MainUnit.h"
-#include "VirtualCdDeviceIo.h"
+#include "app/MainUnit.h"
+#include "gui/forms/Application.h"
+#include "ripper/DriveScan.h"
+#include "ripper/VirtualCdDeviceIo.h"
 
 using namespace pellamy;
 

@@ -1,15 +1,16 @@
-#include "MainUnit.h"
+#include "app/MainUnit.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "Application.h"
-#include "DriveScan.h"
-#include "Exceptions.h"
-#include "RipperThread.h"
-#include "ScsiManagerUnit.h"
-#include "WideText.h"
-#include "resource.h"
+#include "app/resource.h"
+#include "base/Exceptions.h"
+#include "base/WinHandles_win32.h"
+#include "gui/forms/Application.h"
+#include "gui/gdi/WideText.h"
+#include "ripper/DriveScan.h"
+#include "ripper/RipperThread.h"
+#include "ripper/ScsiManagerUnit.h"
 
 namespace pellamy {
 
@@ -336,9 +337,10 @@ void WaitForRipsToEnd() {
 
 std::string BrowseForFolder(HWND owner, const std::string& title, const std::string& root, const std::string& initial) {
   std::string result;
-  IShellFolder* desktop = nullptr;
-  if (FAILED(SHGetDesktopFolder(&desktop)) || desktop == nullptr) return result;
-  auto parse = [&](const std::string& path) -> LPITEMIDLIST {
+  IShellFolder* desktopPointer = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktopPointer)) || desktopPointer == nullptr) return result;
+  UniqueCom<IShellFolder> desktop(desktopPointer);
+  auto parse = [&](const std::string& path) {
     std::wstring wide;
     if (!path.empty()) {
       const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
@@ -347,32 +349,25 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
     }
     LPITEMIDLIST list = nullptr;
     ULONG eaten = 0;
-    if (FAILED(desktop->ParseDisplayName(owner, nullptr, wide.data(), &eaten, &list, nullptr))) list = nullptr;
-    return list;
+    if (FAILED(desktop.get()->ParseDisplayName(owner, nullptr, wide.data(), &eaten, &list, nullptr))) list = nullptr;
+    return UniqueItemList(list);
   };
-  LPITEMIDLIST rootList = parse(root);
-  LPITEMIDLIST initialList = parse(initial);
+  const UniqueItemList rootList = parse(root);
+  const UniqueItemList initialList = parse(initial);
   char displayName[261] = {};
   BROWSEINFOA info{};
   info.hwndOwner = owner;
-  info.pidlRoot = rootList;
+  info.pidlRoot = rootList.get();
   info.pszDisplayName = displayName;
   info.lpszTitle = title.c_str();
   info.ulFlags = 0;
   info.lpfn = &BrowseCallback;
-  info.lParam = reinterpret_cast<LPARAM>(initialList);
-  LPITEMIDLIST chosen = SHBrowseForFolderA(&info);
-  if (chosen != nullptr) {
-    char* path = static_cast<char*>(CoTaskMemAlloc(260));
-    if (path != nullptr) {
-      if (SHGetPathFromIDListA(chosen, path)) result = path;
-      CoTaskMemFree(path);
-    }
-    CoTaskMemFree(chosen);
+  info.lParam = reinterpret_cast<LPARAM>(initialList.get());
+  const UniqueItemList chosen(SHBrowseForFolderA(&info));
+  if (chosen) {
+    char path[MAX_PATH] = {};
+    if (SHGetPathFromIDListA(chosen.get(), path)) result = path;
   }
-  CoTaskMemFree(rootList);
-  CoTaskMemFree(initialList);
-  desktop->Release();
   return result;
 }
 

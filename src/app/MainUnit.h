@@ -7,13 +7,13 @@
 
 #include <string>
 
-#include "ComCtrls.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "MouseEffectImage.h"
-#include "RipWindow.h"
-#include "StdCtrls.h"
-#include "WinSkinData.h"
+#include "app/MouseEffectImage.h"
+#include "gui/controls/ComCtrls.h"
+#include "gui/controls/ExtCtrls.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/forms/Forms.h"
+#include "ripper/RipWindow.h"
+#include "skin/model/WinSkinData.h"
 
 namespace pellamy {
 

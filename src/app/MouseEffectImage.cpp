@@ -1,4 +1,4 @@
-#include "MouseEffectImage.h"
+#include "app/MouseEffectImage.h"
 
 namespace pellamy {
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "ExtCtrls.h"
+#include "gui/controls/ExtCtrls.h"
 
 namespace pellamy {
 

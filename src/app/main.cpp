@@ -5,15 +5,15 @@
 
 #include <memory>
 
-#include "Application.h"
-#include "CueSheet.h"
-#include "DriveScan.h"
-#include "Exceptions.h"
-#include "MainUnit.h"
-#include "RipperThread.h"
-#include "SkinManager.h"
-#include "VirtualCdDeviceIo.h"
-#include "WideText.h"
+#include "app/MainUnit.h"
+#include "base/Exceptions.h"
+#include "gui/forms/Application.h"
+#include "gui/gdi/WideText.h"
+#include "ripper/CueSheet.h"
+#include "ripper/DriveScan.h"
+#include "ripper/RipperThread.h"
+#include "ripper/VirtualCdDeviceIo.h"
+#include "skin/model/SkinManager.h"
 
 namespace {
 

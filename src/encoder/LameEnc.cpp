@@ -49,7 +49,7 @@
 // values; output buffer = 5/4 x samples per channel + 7200 = 8640 bytes, the
 // worst case libmp3lame documents for one encode call and more than the 7200
 // bytes its flush may emit.
-#include "LameEnc.h"
+#include "encoder/LameEnc.h"
 
 #include <lame/lame.h>
 

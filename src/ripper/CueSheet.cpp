@@ -1,4 +1,4 @@
-#include "CueSheet.h"
+#include "ripper/CueSheet.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace pellamy {
 

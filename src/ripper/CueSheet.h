@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "VirtualDisc.h"
+#include "ripper/VirtualDisc.h"
 
 namespace pellamy {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "Exceptions.h"
-#include "VirtualDisc.h"
+#include "base/Exceptions.h"
+#include "ripper/VirtualDisc.h"
 
 namespace pellamy {
 

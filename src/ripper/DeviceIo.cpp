@@ -1,4 +1,4 @@
-#include "DeviceIo.h"
+#include "ripper/DeviceIo.h"
 
 #include <atomic>
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "CdromToc.h"
-#include "DeviceRecords.h"
+#include "ripper/CdromToc.h"
+#include "ripper/DeviceRecords.h"
 
 namespace pellamy {
 

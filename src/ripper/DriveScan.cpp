@@ -1,7 +1,7 @@
-#include "DriveScan.h"
+#include "ripper/DriveScan.h"
 
-#include "DeviceIo.h"
-#include "ScsiManagerUnit.h"
+#include "ripper/DeviceIo.h"
+#include "ripper/ScsiManagerUnit.h"
 
 namespace pellamy {
 

@@ -1,7 +1,7 @@
-#include "FileIo.h"
+#include "ripper/FileIo.h"
 
-#include "Exceptions.h"
-#include "FileIoCommon.h"
+#include "base/Exceptions.h"
+#include "ripper/FileIoCommon.h"
 
 namespace pellamy {
 

@@ -5,8 +5,8 @@
 
 #include <cerrno>
 
-#include "FileIo.h"
-#include "FileIoCommon.h"
+#include "ripper/FileIo.h"
+#include "ripper/FileIoCommon.h"
 
 namespace pellamy {
 

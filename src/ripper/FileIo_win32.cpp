@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "FileIo.h"
-#include "FileIoCommon.h"
+#include "base/UniqueHandle.h"
+#include "ripper/FileIo.h"
+#include "ripper/FileIoCommon.h"
 
 namespace pellamy {
 
@@ -20,11 +21,14 @@ bool TFile::Open(const std::string& name, Mode mode) {
                          read ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   FHandle = reinterpret_cast<std::intptr_t>(h);
+  detail::CountHandle(THandleKind::Kernel, +1);
   return true;
 }
 
 void TFile::Close() {
-  if (FHandle != kNone) CloseHandle(H(FHandle));
+  if (FHandle == kNone) return;
+  CloseHandle(H(FHandle));
+  detail::CountHandle(THandleKind::Kernel, -1);
   FHandle = kNone;
 }
 

@@ -1,11 +1,11 @@
-#include "MP3export.h"
+#include "ripper/MP3export.h"
 
 #include <atomic>
 #include <cstring>
 #include <memory>
 
-#include "Exceptions.h"
-#include "RipWindow.h"
+#include "base/Exceptions.h"
+#include "ripper/RipWindow.h"
 
 namespace pellamy {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "FileIo.h"
-#include "LameEnc.h"
+#include "encoder/LameEnc.h"
+#include "ripper/FileIo.h"
 
 namespace pellamy {
 

@@ -1,6 +1,6 @@
 // Natively there are no drives to reach: every open fails as for a missing
 // drive, and only a virtual CD drive answers.
-#include "DeviceIo.h"
+#include "ripper/DeviceIo.h"
 
 namespace pellamy {
 

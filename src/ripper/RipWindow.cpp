@@ -1,4 +1,4 @@
-#include "RipWindow.h"
+#include "ripper/RipWindow.h"
 
 #include <atomic>
 

@@ -1,9 +1,9 @@
-#include "RipperThread.h"
+#include "ripper/RipperThread.h"
 
 #include <condition_variable>
 #include <mutex>
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace pellamy {
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "RipWindow.h"
-#include "ScsiManagerUnit.h"
-#include "Thread.h"
+#include "base/Thread.h"
+#include "ripper/RipWindow.h"
+#include "ripper/ScsiManagerUnit.h"
 
 namespace pellamy {
 

@@ -1,14 +1,14 @@
-#include "ScsiManagerUnit.h"
+#include "ripper/ScsiManagerUnit.h"
 
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 
-#include "Exceptions.h"
-#include "FileIo.h"
-#include "MP3export.h"
-#include "RipWindow.h"
-#include "TextCodec.h"
+#include "base/Exceptions.h"
+#include "ripper/FileIo.h"
+#include "ripper/MP3export.h"
+#include "ripper/RipWindow.h"
+#include "ripper/TextCodec.h"
 
 namespace pellamy {
 

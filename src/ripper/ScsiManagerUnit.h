@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "CdromToc.h"
-#include "DeviceIo.h"
-#include "DeviceRecords.h"
+#include "ripper/CdromToc.h"
+#include "ripper/DeviceIo.h"
+#include "ripper/DeviceRecords.h"
 
 namespace pellamy {
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "TextCodec.h"
+#include "ripper/TextCodec.h"
 
 namespace pellamy {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "TextCodec.h"
+#include "ripper/TextCodec.h"
 
 namespace pellamy {
 

@@ -1,11 +1,11 @@
-#include "VirtualCdDeviceIo.h"
+#include "ripper/VirtualCdDeviceIo.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <utility>
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace pellamy {
 

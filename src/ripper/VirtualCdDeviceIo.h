@@ -11,8 +11,8 @@
 #include <set>
 #include <vector>
 
-#include "DeviceIo.h"
-#include "VirtualDisc.h"
+#include "ripper/DeviceIo.h"
+#include "ripper/VirtualDisc.h"
 
 namespace pellamy {
 

@@ -1,10 +1,10 @@
-#include "VirtualDisc.h"
+#include "ripper/VirtualDisc.h"
 
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace pellamy {
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "CdromToc.h"
+#include "ripper/CdromToc.h"
 
 namespace pellamy {
 

@@ -5,7 +5,8 @@
 // ntddscsi.h needs winioctl.h's macros.
 #include <ntddscsi.h>
 
-#include "DeviceIo.h"
+#include "base/UniqueHandle.h"
+#include "ripper/DeviceIo.h"
 
 namespace pellamy {
 
@@ -26,11 +27,17 @@ class Win32DeviceIo final : public DeviceIo {
   DeviceHandle Open(const std::string& path) override {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h == INVALID_HANDLE_VALUE ? kInvalidDevice : reinterpret_cast<DeviceHandle>(h);
+    if (h == INVALID_HANDLE_VALUE) return kInvalidDevice;
+    // The drive manager owns the handle through the interface; it is counted
+    // like every other so tests see one left open.
+    detail::CountHandle(THandleKind::Kernel, +1);
+    return reinterpret_cast<DeviceHandle>(h);
   }
 
   void Close(DeviceHandle device) override {
-    if (device != kInvalidDevice) CloseHandle(ToHandle(device));
+    if (device == kInvalidDevice) return;
+    CloseHandle(ToHandle(device));
+    detail::CountHandle(THandleKind::Kernel, -1);
   }
 
   bool ReadToc(DeviceHandle device, CdromToc& toc) override {

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "RipperThread.h"
-#include "VirtualCdDeviceIo.h"
+#include "ripper/RipperThread.h"
+#include "ripper/VirtualCdDeviceIo.h"
 #include "support/RecordingWindow.h"
 #include "support/TempDir.h"
 

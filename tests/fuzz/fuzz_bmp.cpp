@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "BmpFormat.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
+#include "imaging/BmpFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "CueSheet.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
+#include "ripper/CueSheet.h"
 
 namespace {
 

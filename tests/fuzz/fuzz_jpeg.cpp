@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "Exceptions.h"
-#include "JpegFormat.h"
+#include "base/Exceptions.h"
+#include "imaging/JpegFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   try {

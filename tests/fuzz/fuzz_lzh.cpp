@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "LzhEncode.h"
-#include "SkinRead.h"
+#include "skin/file/SkinRead.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;

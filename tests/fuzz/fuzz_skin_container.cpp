@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "SkinIni.h"
-#include "SkinRead.h"
+#include "skin/file/SkinIni.h"
+#include "skin/file/SkinRead.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "BmpFormat.h"
-#include "Exceptions.h"
 #include "SkinPack.h"
-#include "WinSkinData.h"
+#include "base/Exceptions.h"
+#include "imaging/BmpFormat.h"
+#include "skin/model/WinSkinData.h"
 
 namespace {
 

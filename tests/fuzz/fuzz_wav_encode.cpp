@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "Exceptions.h"
-#include "MP3export.h"
+#include "base/Exceptions.h"
+#include "ripper/MP3export.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string base = "/tmp/pellamy-fuzz-wav-" + std::to_string(getpid());

@@ -12,8 +12,8 @@
 #include <thread>
 #include <vector>
 
-#include "CueSheet.h"
-#include "Exceptions.h"
+#include "base/Exceptions.h"
+#include "ripper/CueSheet.h"
 
 namespace pellamy {
 namespace {

@@ -2,8 +2,8 @@
 // SCSI commands and the drive description.
 #include <gtest/gtest.h>
 
-#include "Exceptions.h"
-#include "ScsiManagerUnit.h"
+#include "base/Exceptions.h"
+#include "ripper/ScsiManagerUnit.h"
 #include "support/RecordingWindow.h"
 #include "support/ScriptedDevice.h"
 

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "LameEnc.h"
+#include "encoder/LameEnc.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <jpeglib.h>
 // clang-format on
 
-#include "BmpFormat.h"
-#include "Exceptions.h"
-#include "JpegFormat.h"
+#include "base/Exceptions.h"
+#include "imaging/BmpFormat.h"
+#include "imaging/JpegFormat.h"
 
 namespace pellamy {
 namespace {

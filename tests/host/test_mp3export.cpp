@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Exceptions.h"
-#include "MP3export.h"
+#include "base/Exceptions.h"
+#include "ripper/MP3export.h"
 #include "support/RecordingWindow.h"
 #include "support/TempDir.h"
 

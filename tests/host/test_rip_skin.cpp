@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "BmpFormat.h"
-#include "SkinIni.h"
 #include "SkinPack.h"
-#include "SkinRead.h"
-#include "WinSkinData.h"
+#include "imaging/BmpFormat.h"
+#include "skin/file/SkinIni.h"
+#include "skin/file/SkinRead.h"
+#include "skin/model/WinSkinData.h"
 
 namespace pellamy {
 namespace {

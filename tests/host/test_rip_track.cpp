@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "Exceptions.h"
-#include "MP3export.h"
-#include "ScsiManagerUnit.h"
+#include "base/Exceptions.h"
+#include "ripper/MP3export.h"
+#include "ripper/ScsiManagerUnit.h"
 #include "support/RecordingWindow.h"
 #include "support/ScriptedDevice.h"
 #include "support/TempDir.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "SkinIni.h"
+#include "skin/file/SkinIni.h"
 
 namespace pellamy {
 namespace {

@@ -11,10 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "BmpFormat.h"
-#include "Exceptions.h"
 #include "SkinPack.h"
-#include "WinSkinData.h"
+#include "base/Exceptions.h"
+#include "imaging/BmpFormat.h"
+#include "skin/model/WinSkinData.h"
+#include "support/ScopeGuard.h"
 
 namespace pellamy {
 namespace {
@@ -484,9 +485,11 @@ class SkinActivation : public SkinModel {
 
 TEST_F(SkinActivation, LoadedWithoutASkinTurnsActiveOff) {
   std::vector<std::string> trace;
-  const auto previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); });
+  test::ScopeExit restore([previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); })] {
+    SetSkinTraceSink(previous);
+  });
   Stream(true, TSkinFormType::sfMainform, false);
-  SetSkinTraceSink(previous);
+  restore.Now();
   EXPECT_FALSE(skin.Active());
   ASSERT_NE(SkinManager, nullptr);
   EXPECT_EQ(SkinManager->SkinDatas(), std::vector<TSkinData*>{&skin});
@@ -599,7 +602,9 @@ TEST_F(SkinActivation, MainFormCreatedWithItsSkinFile) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   std::vector<std::string> trace;
-  const auto previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); });
+  test::ScopeExit restore([previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); })] {
+    SetSkinTraceSink(previous);
+  });
   // The stored settings in their order, as the main window stores them.
   skin.BeginLoading();
   skin.SetActive(true);
@@ -609,7 +614,7 @@ TEST_F(SkinActivation, MainFormCreatedWithItsSkinFile) {
   EXPECT_EQ(SkinManager, nullptr) << "and not applied yet";
   skin.ReadSkinStream(Bytes{0, 0, 0, 0});
   skin.EndLoading();
-  SetSkinTraceSink(previous);
+  restore.Now();
   std::filesystem::remove(path);
 
   EXPECT_TRUE(skin.Active());

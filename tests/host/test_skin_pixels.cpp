@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "SkinPixels.h"
+#include "skin/pixels/SkinPixels.h"
 
 namespace pellamy::test {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "LzhEncode.h"
 #include "SkinPack.h"
-#include "SkinRead.h"
+#include "skin/file/SkinRead.h"
 
 namespace pellamy {
 namespace {

@@ -1,7 +1,7 @@
 // Track times, the track list and the sector arithmetic of the TOC.
 #include <gtest/gtest.h>
 
-#include "ScsiManagerUnit.h"
+#include "ripper/ScsiManagerUnit.h"
 #include "support/RecordingWindow.h"
 #include "support/ScriptedDevice.h"
 

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "Exceptions.h"
-#include "VirtualCdDeviceIo.h"
-#include "VirtualDisc.h"
+#include "base/Exceptions.h"
+#include "ripper/VirtualCdDeviceIo.h"
+#include "ripper/VirtualDisc.h"
 
 namespace pellamy {
 namespace {

@@ -6,10 +6,11 @@
 #include <filesystem>
 #include <future>
 
-#include "Exceptions.h"
-#include "MP3export.h"
-#include "RipperThread.h"
+#include "base/Exceptions.h"
+#include "ripper/MP3export.h"
+#include "ripper/RipperThread.h"
 #include "support/RecordingWindow.h"
+#include "support/ScopeGuard.h"
 #include "support/ScriptedDevice.h"
 #include "support/TempDir.h"
 
@@ -194,13 +195,14 @@ TEST(Thread, SynchronizeRunsOnTheUiThreadAndCarriesFailuresBack) {
   QueueDispatcher dispatcher;
   SetMainThread();
   SetSyncDispatcher(&dispatcher);
+  test::ScopeExit restore([] { SetSyncDispatcher(nullptr); });
   ProbeThread probe;
   probe.Start();
   while (!probe.Finished()) {
     if (!dispatcher.PumpOne()) std::this_thread::yield();
   }
   probe.WaitFor();
-  SetSyncDispatcher(nullptr);
+  restore.Now();
   EXPECT_EQ(probe.ranOn, std::this_thread::get_id());
   EXPECT_TRUE(probe.sawFailure);
   ASSERT_TRUE(probe.FatalException());

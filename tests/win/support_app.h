@@ -1,7 +1,7 @@
 // The test program's one application object, created on first use.
 #pragma once
 
-#include "Application.h"
+#include "gui/forms/Application.h"
 
 namespace pellamy::test {
 

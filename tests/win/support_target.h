@@ -6,21 +6,35 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 
-#include "BmpFormat.h"
-#include "GdiHandles.h"
+#include "gui/gdi/GdiHandles.h"
+#include "imaging/BmpFormat.h"
 
 namespace pellamy::test {
 
-// A suite whose every test must give back each GDI object it made.
+constexpr int kHandleKinds = static_cast<int>(THandleKind::Count);
+
+inline std::array<int, kHandleKinds> LiveHandleCounts() {
+  std::array<int, kHandleKinds> counts{};
+  for (int i = 0; i < kHandleKinds; ++i) counts[i] = HandleLiveCount(static_cast<THandleKind>(i));
+  return counts;
+}
+
+// A suite whose every test must give back each handle it made, kind by kind:
+// a bitmap freed does not make up for a region leaked.
 class GdiBalancedTest : public ::testing::Test {
  protected:
-  void SetUp() override { FStart = GdiLiveCount(); }
-  void TearDown() override { EXPECT_EQ(GdiLiveCount(), FStart) << "GDI handles leaked"; }
+  void SetUp() override { FStart = LiveHandleCounts(); }
+  void TearDown() override {
+    const auto now = LiveHandleCounts();
+    for (int i = 0; i < kHandleKinds; ++i)
+      EXPECT_EQ(now[i], FStart[i]) << HandleKindName(static_cast<THandleKind>(i)) << " handles leaked";
+  }
 
  private:
-  int FStart = 0;
+  std::array<int, kHandleKinds> FStart{};
 };
 
 class TDibTarget {

@@ -10,12 +10,12 @@
 #include <string>
 #include <thread>
 
-#include "Application.h"
-#include "ComCtrls.h"
-#include "Exceptions.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "base/Exceptions.h"
+#include "gui/controls/ComCtrls.h"
+#include "gui/controls/ExtCtrls.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/forms/Application.h"
+#include "gui/forms/Forms.h"
 #include "support_app.h"
 
 namespace pellamy::test {

@@ -10,13 +10,13 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "Bitmap.h"
-#include "ComCtrls.h"
-#include "Exceptions.h"
-#include "Forms.h"
-#include "ImgList.h"
-#include "StdCtrls.h"
-#include "WideText.h"
+#include "base/Exceptions.h"
+#include "gui/controls/ComCtrls.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/forms/Forms.h"
+#include "gui/gdi/Bitmap.h"
+#include "gui/gdi/ImgList.h"
+#include "gui/gdi/WideText.h"
 #include "support_app.h"
 
 namespace pellamy::test {

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "Bitmap.h"
 #include "GalleryForm.h"
 #include "GalleryMdi.h"
-#include "GdiHandles.h"
-#include "WideText.h"
+#include "gui/gdi/Bitmap.h"
+#include "gui/gdi/GdiHandles.h"
+#include "gui/gdi/WideText.h"
 #include "support_app.h"
 
 namespace pellamy::test {
@@ -384,7 +384,7 @@ TEST(Gallery, BothFormsGiveBackTheirWindowsAndGdiObjects) {
   { TShownGallery warmUp; }
   App().ProcessMessages();
   const int windows = ThreadWindows();
-  const int gdi = GdiLiveCount();
+  const int gdi = HandleLiveCount();
   for (int round = 0; round < 3; ++round) {
     TShownGallery g;
     TGalleryMdiForm mdi(nullptr);
@@ -395,7 +395,7 @@ TEST(Gallery, BothFormsGiveBackTheirWindowsAndGdiObjects) {
   }
   App().ProcessMessages();
   EXPECT_EQ(ThreadWindows(), windows);
-  EXPECT_EQ(GdiLiveCount(), gdi);
+  EXPECT_EQ(HandleLiveCount(), gdi);
 }
 
 }  // namespace

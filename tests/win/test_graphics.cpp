@@ -9,33 +9,18 @@
 #include <cstring>
 #include <string>
 
-#include "Bitmap.h"
-#include "BmpFormat.h"
-#include "Exceptions.h"
-#include "GdiHandles.h"
-#include "Graphics.h"
-#include "JpegFormat.h"
+#include "base/Exceptions.h"
+#include "gui/gdi/Bitmap.h"
+#include "gui/gdi/GdiHandles.h"
+#include "gui/gdi/Graphics.h"
+#include "imaging/BmpFormat.h"
+#include "imaging/JpegFormat.h"
 #include "support_target.h"
 
 namespace pellamy::test {
 namespace {
 
-constexpr int kKinds = static_cast<int>(TGdiKind::Count);
-
-std::array<int, kKinds> LiveCounts() {
-  std::array<int, kKinds> counts{};
-  for (int i = 0; i < kKinds; ++i) counts[i] = GdiLiveCount(static_cast<TGdiKind>(i));
-  return counts;
-}
-
-class Graphics : public ::testing::Test {
- protected:
-  void SetUp() override { FStart = LiveCounts(); }
-  void TearDown() override { EXPECT_EQ(LiveCounts(), FStart) << "GDI handles leaked"; }
-
- private:
-  std::array<int, kKinds> FStart{};
-};
+class Graphics : public GdiBalancedTest {};
 
 using TTarget = TDibTarget;
 
@@ -134,7 +119,7 @@ TEST_F(Graphics, CanvasGivesTheDcItsOwnObjectsBackAndFreesReplacedTools) {
     EXPECT_GT(canvas.TextWidth("Rip"), 0);
     HGDIOBJ first = GetCurrentObject(dc, OBJ_FONT);
     EXPECT_EQ(first, canvas.Font().Handle());
-    EXPECT_EQ(GdiLiveCount(TGdiKind::Font), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::Font), 1);
 
     // A change while selected: the old font leaves the DC before it is
     // deleted, and the next call selects the new one.
@@ -172,13 +157,13 @@ TEST_F(Graphics, FontRemakesItsHandleOnlyWhenItsShapeChanges) {
 
   HFONT first = font.Handle();
   EXPECT_EQ(font.Handle(), first);
-  EXPECT_EQ(GdiLiveCount(TGdiKind::Font), 1);
+  EXPECT_EQ(HandleLiveCount(THandleKind::Font), 1);
 
   font.SetSize(12);
   EXPECT_EQ(font.Height(), -16);
   EXPECT_EQ(changes, 1);
   EXPECT_FALSE(font.HandleAllocated());
-  EXPECT_EQ(GdiLiveCount(TGdiKind::Font), 0);
+  EXPECT_EQ(HandleLiveCount(THandleKind::Font), 0);
   font.SetStyle(fsBold | fsItalic);
   font.SetName("Arial");
   LOGFONTW made{};
@@ -427,7 +412,7 @@ TEST_F(Graphics, IconsLoadDrawCopyAndAreDestroyed) {
   DeleteFileA(path.c_str());
   EXPECT_EQ(icon.Width(), 32);
   EXPECT_EQ(icon.Height(), 32);
-  EXPECT_EQ(GdiLiveCount(TGdiKind::Icon), 1);
+  EXPECT_EQ(HandleLiveCount(THandleKind::Icon), 1);
 
   TTarget target(40, 40);
   TCanvas canvas(target.Dc());
@@ -440,9 +425,9 @@ TEST_F(Graphics, IconsLoadDrawCopyAndAreDestroyed) {
   copy.Assign(icon);
   EXPECT_NE(copy.Handle(), icon.Handle());
   EXPECT_EQ(copy.Width(), 32);
-  EXPECT_EQ(GdiLiveCount(TGdiKind::Icon), 2);
+  EXPECT_EQ(HandleLiveCount(THandleKind::Icon), 2);
   HICON given = copy.ReleaseHandle();
-  EXPECT_EQ(GdiLiveCount(TGdiKind::Icon), 1);
+  EXPECT_EQ(HandleLiveCount(THandleKind::Icon), 1);
   DestroyIcon(given);
 
   // A picture of an icon, and a bitmap drawn from it.
@@ -460,18 +445,18 @@ TEST_F(Graphics, IconsLoadDrawCopyAndAreDestroyed) {
 TEST_F(Graphics, HandleWrappersCountMoveReleaseAndRestore) {
   {
     UniqueBrush brush(CreateSolidBrush(RGB(1, 2, 3)));
-    EXPECT_EQ(GdiLiveCount(TGdiKind::Brush), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::Brush), 1);
     UniqueBrush moved(std::move(brush));
     EXPECT_FALSE(brush);
-    EXPECT_EQ(GdiLiveCount(TGdiKind::Brush), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::Brush), 1);
     UniqueRgn region(CreateRectRgn(0, 0, 4, 4));
-    EXPECT_EQ(GdiLiveCount(TGdiKind::Region), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::Region), 1);
     HRGN given = region.release();
-    EXPECT_EQ(GdiLiveCount(TGdiKind::Region), 0);
+    EXPECT_EQ(HandleLiveCount(THandleKind::Region), 0);
     EXPECT_NE(GetObjectType(given), 0u);
     DeleteObject(given);
     moved.reset(CreateSolidBrush(RGB(4, 5, 6)));
-    EXPECT_EQ(GdiLiveCount(TGdiKind::Brush), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::Brush), 1);
   }
 
   TTarget target(4, 4);
@@ -491,17 +476,17 @@ TEST_F(Graphics, HandleWrappersCountMoveReleaseAndRestore) {
     WindowDc dc(window);
     EXPECT_TRUE(dc);
     EXPECT_EQ(dc.Window(), window);
-    EXPECT_EQ(GdiLiveCount(TGdiKind::WindowDc), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::WindowDc), 1);
     WindowDc whole(window, WindowDc::TArea::Window);
     WindowDc taken(std::move(whole));
-    EXPECT_EQ(GdiLiveCount(TGdiKind::WindowDc), 2);
+    EXPECT_EQ(HandleLiveCount(THandleKind::WindowDc), 2);
   }
   InvalidateRect(window, nullptr, TRUE);
   {
     PaintDc paint(window);
     EXPECT_NE(paint.get(), nullptr);
     EXPECT_EQ(paint.PaintRect().right, 40);
-    EXPECT_EQ(GdiLiveCount(TGdiKind::PaintDc), 1);
+    EXPECT_EQ(HandleLiveCount(THandleKind::PaintDc), 1);
   }
   EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));  // BeginPaint/EndPaint validated it
   DestroyWindow(window);

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Exceptions.h"
-#include "Forms.h"
-#include "GdiHandles.h"
-#include "Grids.h"
-#include "ImgList.h"
-#include "ToolBar.h"
-#include "WideText.h"
+#include "base/Exceptions.h"
+#include "gui/controls/Grids.h"
+#include "gui/controls/ToolBar.h"
+#include "gui/forms/Forms.h"
+#include "gui/gdi/Bitmap.h"
+#include "gui/gdi/GdiHandles.h"
+#include "gui/gdi/ImgList.h"
+#include "gui/gdi/WideText.h"
 #include "support_app.h"
 
 namespace pellamy::test {
@@ -423,9 +423,9 @@ TEST(GridToolBar, GridPaintsFixedCellsInFixedColorAndCellsByHandler) {
     EXPECT_GT(ink, 20) << "the cell's text";
   }
   // Painting again holds no more GDI objects than before.
-  const int live = GdiLiveCount();
+  const int live = HandleLiveCount();
   { TBitmap again = PrintClient(f.H()); }
-  EXPECT_EQ(GdiLiveCount(), live);
+  EXPECT_EQ(HandleLiveCount(), live);
   // An owner-drawn cell: the handler's pixels, clipped to the cell.
   std::vector<TGridDrawState> states(25);
   grid->OnDrawCell = [&](TComponent*, int col, int row, const RECT& rect, TGridDrawState state) {
@@ -706,9 +706,9 @@ TEST(GridToolBar, ToolBarCustomDrawButtonEvent) {
   EXPECT_GT(redPixels(drawn, f.Bar->ButtonRect(plain)), 5) << "the caption in the canvas's font colour";
   EXPECT_EQ(redPixels(drawn, f.Bar->ButtonRect(on)), 0);
 
-  const int live = GdiLiveCount();
+  const int live = HandleLiveCount();
   { TBitmap again = PrintClient(f.H()); }
-  EXPECT_EQ(GdiLiveCount(), live) << "no GDI object left behind by the event";
+  EXPECT_EQ(HandleLiveCount(), live) << "no GDI object left behind by the event";
   // Without the event the system draws every button again.
   f.Bar->OnCustomDrawButton = nullptr;
   seen.clear();

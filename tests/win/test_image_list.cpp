@@ -5,7 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "ImgList.h"
+#include "gui/gdi/ImgList.h"
 #include "support_target.h"
 
 namespace pellamy::test {

@@ -7,13 +7,13 @@
 
 #include <filesystem>
 
-#include "Application.h"
-#include "DriveScan.h"
-#include "Exceptions.h"
-#include "GdiHandles.h"
-#include "MainUnit.h"
-#include "RipperThread.h"
-#include "VirtualCdDeviceIo.h"
+#include "app/MainUnit.h"
+#include "base/Exceptions.h"
+#include "gui/forms/Application.h"
+#include "gui/gdi/GdiHandles.h"
+#include "ripper/DriveScan.h"
+#include "ripper/RipperThread.h"
+#include "ripper/VirtualCdDeviceIo.h"
 #include "support_app.h"
 
 namespace pellamy::test {
@@ -273,7 +273,7 @@ TEST_F(MainWindow, RowsThatAreGoneCountAsUnticked) {
 
 TEST_F(MainWindow, PaintingAndClosingLeakNoGdiHandles) {
   App();
-  const auto before = GdiLiveCount();
+  const auto before = HandleLiveCount();
   Open();
   form->Show();
   for (int i = 0; i < 3; ++i) {
@@ -286,7 +286,7 @@ TEST_F(MainWindow, PaintingAndClosingLeakNoGdiHandles) {
   Pump();
   delete form;
   form = nullptr;
-  EXPECT_EQ(GdiLiveCount(), before);
+  EXPECT_EQ(HandleLiveCount(), before);
 }
 
 }  // namespace

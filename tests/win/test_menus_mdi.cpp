@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "Application.h"
-#include "Bitmap.h"
-#include "Exceptions.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "GdiHandles.h"
-#include "ImgList.h"
-#include "Menus.h"
-#include "WideText.h"
+#include "base/Exceptions.h"
+#include "gui/controls/ExtCtrls.h"
+#include "gui/forms/Application.h"
+#include "gui/forms/Forms.h"
+#include "gui/forms/Menus.h"
+#include "gui/gdi/Bitmap.h"
+#include "gui/gdi/GdiHandles.h"
+#include "gui/gdi/ImgList.h"
+#include "gui/gdi/WideText.h"
 #include "support_app.h"
 
 namespace pellamy::test {
@@ -370,7 +370,7 @@ TEST(Menus, OwnerDrawnItemsAreMeasuredAndDrawn) {
   // the menu colour, text in between.
   TBitmap bmp(160, 20);
   HDC target = bmp.Canvas().Handle();
-  const int gdi = GdiLiveCount();
+  const int gdi = HandleLiveCount();
   DRAWITEMSTRUCT dis{};
   dis.CtlType = ODT_MENU;
   dis.itemID = f.exit->Command();
@@ -411,7 +411,7 @@ TEST(Menus, OwnerDrawnItemsAreMeasuredAndDrawn) {
   SendMessageW(f.form.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
   EXPECT_EQ(seen, odSelected | odGrayed | odNoAccel);
   EXPECT_EQ(bmp.PixelAt(80, 10), ColorToPixel(clLime));
-  EXPECT_EQ(GdiLiveCount(), gdi);
+  EXPECT_EQ(HandleLiveCount(), gdi);
 }
 
 TEST(Menus, OwnerDrawnItemsShowTheirImages) {

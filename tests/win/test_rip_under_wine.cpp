@@ -6,9 +6,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "DriveScan.h"
-#include "RipperThread.h"
-#include "VirtualCdDeviceIo.h"
+#include "ripper/DriveScan.h"
+#include "ripper/RipperThread.h"
+#include "ripper/VirtualCdDeviceIo.h"
 #include "support/RecordingWindow.h"
 
 namespace pellamy::test {

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "GdiHandles.h"
-#include "ImgList.h"
-#include "SkinDeviceObjects_win32.h"
-#include "WinSkinData.h"
+#include "gui/gdi/GdiHandles.h"
+#include "gui/gdi/ImgList.h"
+#include "skin/model/SkinDeviceObjects_win32.h"
+#include "skin/model/WinSkinData.h"
 #include "support_target.h"
 
 namespace pellamy::test {
@@ -135,21 +135,21 @@ TEST_F(SkinDeviceObjects, SystemColourReferencesResolve) {
 // The wrappers' count and the system's own view of every handle: Wine's
 // GetGuiResources answers 0, so a brush given up to nobody shows only there.
 TEST_F(SkinDeviceObjects, ReloadsKeepOneBrushAndDestructionFreesIt) {
-  const int brushes = GdiLiveCount(TGdiKind::Brush);
+  const int brushes = HandleLiveCount(THandleKind::Brush);
   std::vector<HBRUSH> made;
   {
     TSkinData skin(nullptr);
     for (int i = 0; i < 50; ++i) {
       skin.LoadSkinIni(WithButtonFace(std::to_string(i) + ",1,2"));
       made.push_back(FaceBrush(skin));
-      EXPECT_EQ(GdiLiveCount(TGdiKind::Brush), brushes + 1) << "load " << i;
+      EXPECT_EQ(HandleLiveCount(THandleKind::Brush), brushes + 1) << "load " << i;
     }
     ASSERT_NE(made.back(), nullptr);
     EXPECT_EQ(Painted(made.back()), 0x310102u) << "the last load's colour";
     EXPECT_EQ(GetObjectType(made.back()), static_cast<DWORD>(OBJ_BRUSH));
     for (std::size_t i = 0; i + 1 < made.size(); ++i) EXPECT_EQ(GetObjectType(made[i]), 0u) << "brush of load " << i;
   }
-  EXPECT_EQ(GdiLiveCount(TGdiKind::Brush), brushes);
+  EXPECT_EQ(HandleLiveCount(THandleKind::Brush), brushes);
   EXPECT_EQ(GetObjectType(made.back()), 0u) << "the last brush goes with the skin data";
 }
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Component.h"
-#include "GdiHandles.h"
-#include "Graphics.h"
-#include "SkinDraw.h"
-#include "SkinPixels.h"
+#include "base/Component.h"
+#include "gui/gdi/Bitmap.h"
+#include "gui/gdi/GdiHandles.h"
+#include "gui/gdi/Graphics.h"
+#include "skin/draw/SkinDraw.h"
+#include "skin/pixels/SkinPixels.h"
 #include "support_target.h"
 
 namespace pellamy::test {

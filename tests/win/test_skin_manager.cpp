@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "SkinManager.h"
-#include "WinSkinData.h"
+#include "skin/model/SkinManager.h"
+#include "skin/model/WinSkinData.h"
 
 namespace pellamy {
 namespace {

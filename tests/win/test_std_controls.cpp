@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "Bitmap.h"
-#include "Buttons.h"
-#include "Exceptions.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Frames.h"
-#include "Spin.h"
-#include "StdCtrls.h"
-#include "Tabs.h"
+#include "base/Exceptions.h"
+#include "gui/controls/Buttons.h"
+#include "gui/controls/ExtCtrls.h"
+#include "gui/controls/Frames.h"
+#include "gui/controls/Spin.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/controls/Tabs.h"
+#include "gui/forms/Forms.h"
+#include "gui/gdi/Bitmap.h"
 #include "support_app.h"
 
 namespace pellamy::test {

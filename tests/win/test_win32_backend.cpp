@@ -4,13 +4,13 @@
 
 #include <cstring>
 
-#include "DeviceIo.h"
-#include "DriveScan.h"
-#include "Exceptions.h"
-#include "FileIo.h"
-#include "LameEnc.h"
-#include "ScsiManagerUnit.h"
-#include "TextCodec.h"
+#include "base/Exceptions.h"
+#include "encoder/LameEnc.h"
+#include "ripper/DeviceIo.h"
+#include "ripper/DriveScan.h"
+#include "ripper/FileIo.h"
+#include "ripper/ScsiManagerUnit.h"
+#include "ripper/TextCodec.h"
 #include "support/RecordingWindow.h"
 
 namespace pellamy::test {

@@ -1,7 +1,7 @@
 // The gallery's pictures, drawn at start so that the gallery needs no files.
 #pragma once
 
-#include "Bitmap.h"
+#include "gui/gdi/Bitmap.h"
 
 namespace pellamy::gallery {
 

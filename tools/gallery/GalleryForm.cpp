@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "Application.h"
 #include "GalleryArt.h"
 #include "GalleryMenu.h"
-#include "MainUnit.h"
-#include "WideText.h"
+#include "app/MainUnit.h"
+#include "gui/forms/Application.h"
+#include "gui/gdi/WideText.h"
 
 namespace pellamy::gallery {
 

@@ -7,21 +7,21 @@
 
 #include <string>
 
-#include "Buttons.h"
-#include "ComCtrls.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "Frames.h"
-#include "Grids.h"
-#include "ImgList.h"
-#include "Menus.h"
-#include "MouseEffectImage.h"
-#include "PageControl.h"
-#include "Spin.h"
-#include "StdCtrls.h"
-#include "Tabs.h"
-#include "ToolBar.h"
-#include "TreeView.h"
+#include "app/MouseEffectImage.h"
+#include "gui/controls/Buttons.h"
+#include "gui/controls/ComCtrls.h"
+#include "gui/controls/ExtCtrls.h"
+#include "gui/controls/Frames.h"
+#include "gui/controls/Grids.h"
+#include "gui/controls/PageControl.h"
+#include "gui/controls/Spin.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/controls/Tabs.h"
+#include "gui/controls/ToolBar.h"
+#include "gui/controls/TreeView.h"
+#include "gui/forms/Forms.h"
+#include "gui/forms/Menus.h"
+#include "gui/gdi/ImgList.h"
 
 namespace pellamy::gallery {
 

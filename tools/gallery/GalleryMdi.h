@@ -2,9 +2,9 @@
 // window menu, tiling, cascading and maximised children under a skin.
 #pragma once
 
-#include "Forms.h"
-#include "Menus.h"
-#include "StdCtrls.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/forms/Forms.h"
+#include "gui/forms/Menus.h"
 
 namespace pellamy::gallery {
 

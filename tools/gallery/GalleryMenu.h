@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "Menus.h"
+#include "gui/forms/Menus.h"
 
 namespace pellamy::gallery {
 

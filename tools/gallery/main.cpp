@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "Application.h"
 #include "GalleryForm.h"
 #include "GalleryMdi.h"
+#include "gui/forms/Application.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace pellamy;

@@ -9,13 +9,13 @@
 #include <set>
 #include <string>
 
-#include "CueSheet.h"
-#include "DriveScan.h"
-#include "Exceptions.h"
-#include "RipWindow.h"
-#include "RipperThread.h"
-#include "ScsiManagerUnit.h"
-#include "VirtualCdDeviceIo.h"
+#include "base/Exceptions.h"
+#include "ripper/CueSheet.h"
+#include "ripper/DriveScan.h"
+#include "ripper/RipWindow.h"
+#include "ripper/RipperThread.h"
+#include "ripper/ScsiManagerUnit.h"
+#include "ripper/VirtualCdDeviceIo.h"
 
 namespace pellamy {
 namespace {

@@ -16,8 +16,8 @@
 #include <utility>
 #include <vector>
 
-#include "SkinRead.h"
-#include "WinSkinData.h"
+#include "skin/file/SkinRead.h"
+#include "skin/model/WinSkinData.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

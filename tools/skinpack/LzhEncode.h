@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "SkinRead.h"
+#include "skin/file/SkinRead.h"
 
 namespace pellamy {
 

@@ -2,9 +2,9 @@
 
 #include <set>
 
-#include "Exceptions.h"
 #include "LzhEncode.h"
-#include "SkinRead.h"
+#include "base/Exceptions.h"
+#include "skin/file/SkinRead.h"
 
 namespace pellamy {
 namespace {

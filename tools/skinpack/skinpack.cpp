@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "Exceptions.h"
-#include "SkinRead.h"
+#include "base/Exceptions.h"
+#include "skin/file/SkinRead.h"
 
 namespace {
 

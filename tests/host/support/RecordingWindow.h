@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "RipWindow.h"
+#include "ripper/RipWindow.h"
 
 namespace pellamy::test {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "DeviceIo.h"
+#include "ripper/DeviceIo.h"
 
 namespace pellamy::test {
 
