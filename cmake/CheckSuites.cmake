@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Fails naming every suite of PROGRAM that is not in COVERED.
 execute_process(COMMAND ${EMULATOR} ${PROGRAM} --gtest_list_tests OUTPUT_VARIABLE listing RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
