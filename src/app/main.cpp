@@ -13,6 +13,7 @@
 #include "ripper/DriveScan.h"
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
+#include "skin/hooks/SkinWindows.h"
 #include "skin/model/SkinManager.h"
 
 namespace {
@@ -42,6 +43,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   OleInitialize(nullptr);
   auto application = std::make_unique<TApplication>();
   application->Initialize();
+  // Before the main window: its skin data makes the manager while it loads.
+  UseSkinWindows();
 
   std::unique_ptr<VirtualCdDeviceIo> virtualDrive;
   std::string cue;

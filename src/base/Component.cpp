@@ -14,7 +14,11 @@ bool SameText(const std::string& a, const std::string& b) {
 }
 
 TComponent::TComponent(TComponent* owner) : FOwner(owner) {
-  if (owner != nullptr) owner->InsertComponent(this);
+  if (owner == nullptr) return;
+  owner->InsertComponent(this);
+  // Made while its owner loads: its settings are part of the owner's stored
+  // layout, and its Loaded comes with the owner's.
+  if (owner->IsLoading()) FComponentState |= csLoading | csReading;
 }
 
 TComponent::~TComponent() {

@@ -147,8 +147,44 @@ void TControl::FontChanged() {
 
 std::intptr_t TControl::Perform(unsigned msg, std::uintptr_t wparam, std::intptr_t lparam) {
   TMessage m{msg, wparam, lparam, 0};
-  WindowProc(m);
+  Deliver(m);
   return m.Result;
+}
+
+void TControl::AddWindowHook(const void* key, TWndHook hook) {
+  FHooks.push_back(std::make_shared<THookLayer>(THookLayer{key, std::move(hook)}));
+}
+
+void TControl::RemoveWindowHook(const void* key) {
+  for (auto it = FHooks.end(); it != FHooks.begin();) {
+    --it;
+    if ((*it)->Key == key) {
+      FHooks.erase(it);
+      return;
+    }
+  }
+}
+
+void TControl::CallLayer(TControl& control, const std::vector<std::shared_ptr<THookLayer>>& layers, std::size_t count,
+                         TMessage& m) {
+  if (count == 0) {
+    control.WindowProc(m);
+    return;
+  }
+  const TWndMethod next = [&control, &layers, count](TMessage& message) {
+    CallLayer(control, layers, count - 1, message);
+  };
+  layers[count - 1]->Hook(m, next);
+}
+
+void TControl::Deliver(TMessage& m) {
+  if (FHooks.empty()) {
+    WindowProc(m);
+    return;
+  }
+  // A layer may come off while a message passes through it.
+  const std::vector<std::shared_ptr<THookLayer>> layers = FHooks;
+  CallLayer(*this, layers, layers.size(), m);
 }
 
 void TControl::WndProc(TMessage& m) {
@@ -430,7 +466,7 @@ LRESULT TWinControl::Dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
   TMessage m{msg, wparam, lparam, 0};
   std::shared_ptr<bool> alive = FAlive;
   try {
-    WindowProc(m);
+    Deliver(m);
   } catch (...) {
     if (GExceptionSink != nullptr) GExceptionSink(std::current_exception());
   }

@@ -90,6 +90,15 @@ class TControl : public TComponent {
   // The message handler; replace it to hook the control and keep the old
   // one to call on.
   TWndMethod WindowProc;
+  // Layers over WindowProc, the newest first, each given the next one to
+  // call on. Unlike a replaced WindowProc, a layer comes off by its key in
+  // any order without cutting off the layers above it.
+  using TWndHook = std::function<void(TMessage& message, const TWndMethod& next)>;
+  void AddWindowHook(const void* key, TWndHook hook);
+  void RemoveWindowHook(const void* key);
+  // A message through the layers, then WindowProc: what the window and
+  // Perform deliver.
+  void Deliver(TMessage& message);
   std::intptr_t Perform(unsigned msg, std::uintptr_t wparam = 0, std::intptr_t lparam = 0);
   // The control's own handling, which WindowProc starts as.
   virtual void WndProc(TMessage& message);
@@ -132,6 +141,14 @@ class TControl : public TComponent {
   bool FPressed = false;
 
  private:
+  struct THookLayer {
+    const void* Key;
+    TWndHook Hook;
+  };
+  static void CallLayer(TControl& control, const std::vector<std::shared_ptr<THookLayer>>& layers, std::size_t count,
+                        TMessage& message);
+  std::vector<std::shared_ptr<THookLayer>> FHooks;
+
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   bool FVisible = true;

@@ -479,11 +479,19 @@ void TForm::Release() {
 
 void TForm::SetClientSize(int width, int height) {
   FClientWidth = width, FClientHeight = height;
-  if (HandleAllocated()) {
+  if (HandleAllocated() && IsIconic(Handle())) {
     RECT r{0, 0, width, height};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)), FALSE,
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_STYLE)), GetMenu(Handle()) != nullptr,
                        static_cast<DWORD>(GetWindowLongPtrW(Handle(), GWL_EXSTYLE)));
     SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+  } else if (HandleAllocated()) {
+    // The frame the window has now, whoever draws it (a menu bar, a skin),
+    // rather than what the styles alone would make.
+    RECT window, client;
+    GetWindowRect(Handle(), &window);
+    GetClientRect(Handle(), &client);
+    SetBounds(Left(), Top(), width + (window.right - window.left) - client.right,
+              height + (window.bottom - window.top) - client.bottom);
   } else {
     TControl::SetBounds(Left(), Top(), width, height);
   }

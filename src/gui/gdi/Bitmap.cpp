@@ -252,9 +252,16 @@ void TBitmap::LoadFromPixels(const TPixelImage& image) {
 
 TPixelImage TBitmap::ToPixels() const {
   TPixelImage image{FWidth, FHeight, {}};
+  if (FBits == nullptr || FWidth <= 0 || FHeight <= 0) return image;
   image.Pixels.reserve(static_cast<std::size_t>(FWidth) * FHeight);
-  for (int y = 0; y < FHeight; ++y)
-    for (int x = 0; x < FWidth; ++x) image.Pixels.push_back(PixelAt(x, y));
+  // One flush for the whole read: GDI may still be drawing into the bits.
+  GdiFlush();
+  const int step = FFormat == pf24bit ? 3 : 4;
+  for (int y = 0; y < FHeight; ++y) {
+    const std::uint8_t* p = FBits + static_cast<std::size_t>(y) * FStride;
+    for (int x = 0; x < FWidth; ++x, p += step)
+      image.Pixels.push_back((static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[1]) << 8) | p[0]);
+  }
   return image;
 }
 

@@ -17,4 +17,8 @@ std::unique_ptr<TSkinDeviceObjects> MakeSkinDeviceObjects() {
   return std::make_unique<TNoDeviceObjects>();
 }
 
+TSkinMessageProc PlatformSkinMessageProc() {
+  return nullptr;
+}
+
 }  // namespace pellamy

@@ -42,6 +42,19 @@ void TSkinGdiObjects::ColoursLoaded(const TSkinColours& colours) {
   FFaceBrush.reset(CreateSolidBrush(ColorToRGB(colours.ButtonFace)));
 }
 
+TBitmap* TSkinGdiObjects::Bitmap(const TPixelImage& image) {
+  if (image.Width <= 0 || image.Height <= 0) return nullptr;
+  TCached& cached = FBitmaps[&image];
+  if (!cached.Bitmap || cached.Pixels != image.Pixels.data() || cached.Width != image.Width ||
+      cached.Height != image.Height) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(pf24bit);
+    bitmap->LoadFromPixels(image);
+    cached = {image.Pixels.data(), image.Width, image.Height, std::move(bitmap)};
+  }
+  return cached.Bitmap.get();
+}
+
 std::unique_ptr<TSkinDeviceObjects> MakeSkinDeviceObjects() {
   return std::make_unique<TSkinGdiObjects>(GetModuleHandleW(nullptr));
 }
@@ -49,6 +62,25 @@ std::unique_ptr<TSkinDeviceObjects> MakeSkinDeviceObjects() {
 HBRUSH FaceBrush(const TSkinData& skin) {
   const auto* objects = dynamic_cast<const TSkinGdiObjects*>(skin.DeviceObjects.get());
   return objects != nullptr ? objects->FaceBrush() : nullptr;
+}
+
+TBitmap* SkinDeviceBitmap(const TSkinData& skin, const TPixelImage& image) {
+  auto* objects = dynamic_cast<TSkinGdiObjects*>(skin.DeviceObjects.get());
+  return objects != nullptr ? objects->Bitmap(image) : nullptr;
+}
+
+TSkinMessageProc PlatformSkinMessageProc() {
+  return [](const std::string& text) {
+    // Captioned with the program's name, as its other messages are; the
+    // reader's texts are plain ASCII.
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring title(path, n);
+    title = title.substr(title.find_last_of(L"\\/") + 1);
+    title = title.substr(0, title.find_last_of(L'.'));
+    const std::wstring wide(text.begin(), text.end());
+    MessageBoxW(GetActiveWindow(), wide.c_str(), title.c_str(), MB_OK);
+  };
 }
 
 TImageList* MenuGlyphs(const TSkinData& skin) {

@@ -16,6 +16,14 @@ TSkinTimerFactory& TimerFactory() {
   static TSkinTimerFactory factory;
   return factory;
 }
+TSkinWindowWorkFactory& WindowWorkFactory() {
+  static TSkinWindowWorkFactory factory;
+  return factory;
+}
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return text;
+}
 }  // namespace
 
 void SkinTrace(const std::string& line) {
@@ -28,6 +36,10 @@ TSkinTraceSink SetSkinTraceSink(TSkinTraceSink sink) {
 
 TSkinTimerFactory SetSkinTimerFactory(TSkinTimerFactory factory) {
   return std::exchange(TimerFactory(), std::move(factory));
+}
+
+TSkinWindowWorkFactory SetSkinWindowWorkFactory(TSkinWindowWorkFactory factory) {
+  return std::exchange(WindowWorkFactory(), std::move(factory));
 }
 
 void TManualTimer::SetEnabled(bool enabled) {
@@ -84,14 +96,18 @@ TSkinManage::TSkinManage() {
   FActionTimer->SetEnabled(false);
   FActionTimer->SetInterval(kActionInterval);
   FActionTimer->OnTimer = [this] { DoPendingAction(); };
+  if (WindowWorkFactory()) FWindowWork = WindowWorkFactory()(*this);
 }
 
 TSkinManage::~TSkinManage() {
   FActionTimer.reset();
+  // The hook goes with the window work; SkinManager is still this while the
+  // frames it frees ask for it.
+  FWindowWork.reset();
 }
 
 void TSkinManage::AddSkinData(TSkinData* skinData) {
-  FSkinDatas.push_back(skinData);
+  if (std::find(FSkinDatas.begin(), FSkinDatas.end(), skinData) == FSkinDatas.end()) FSkinDatas.push_back(skinData);
 }
 
 void TSkinManage::RemoveSkinData(TSkinData* skinData) {
@@ -122,15 +138,24 @@ void TSkinManage::DoPendingAction() {
     case kActionSkin:
       Enabled = true;
       FForceChildWindows = true;
-      NotAvailable(ownerOnly ? "AddForm (the owner form)" : "AddForm (every form)");
+      if (FWindowWork)
+        FWindowWork->DoAction(kActionSkin, *s);
+      else
+        NotAvailable(ownerOnly ? "AddForm (the owner form)" : "AddForm (every form)");
       FForceChildWindows = false;
       break;
     case kActionUnskin:
       Enabled = false;
-      NotAvailable(ownerOnly ? "UnskinForm (the owner form)" : "UnskinForm (every form)");
+      if (FWindowWork)
+        FWindowWork->DoAction(kActionUnskin, *s);
+      else
+        NotAvailable(ownerOnly ? "UnskinForm (the owner form)" : "UnskinForm (every form)");
       break;
     case kActionReskin:
-      NotAvailable("ApplySkinChange");
+      if (FWindowWork)
+        FWindowWork->DoAction(kActionReskin, *s);
+      else
+        NotAvailable("ApplySkinChange");
       break;
     default:
       break;
@@ -140,20 +165,76 @@ void TSkinManage::DoPendingAction() {
 }
 
 void TSkinManage::NotAvailable(const char* what) {
-  SkinTrace(std::string("TSkinManage.") + what + ": not available yet");
+  SkinTrace(std::string("TSkinManage.") + what + ": not available without window work");
 }
 
 void TSkinManage::InstallHook() {
-  NotAvailable("InstallHook");
+  if (FWindowWork)
+    FWindowWork->InstallHook();
+  else
+    NotAvailable("InstallHook");
 }
 
-bool TSkinManage::AddWindow(TSkinWindowHandle) {
+bool TSkinManage::AddWindow(TSkinWindowHandle window) {
+  if (FWindowWork) return FWindowWork->AddWindow(window);
   NotAvailable("AddWindow");
   return false;
 }
 
+void TSkinManage::RemoveWindow(TSkinWindowHandle window) {
+  if (FWindowWork) FWindowWork->RemoveWindow(window);
+}
+
 void TSkinManage::ClearAllCaptionButtons() {
-  NotAvailable("ClearAllCaptionButtons");
+  if (FWindowWork)
+    FWindowWork->ClearAllCaptionButtons();
+  else
+    NotAvailable("ClearAllCaptionButtons");
+}
+
+void TSkinManage::SetMdiMax(bool value) {
+  if (FWindowWork) {
+    FWindowWork->SetMdiMax(value);
+    return;
+  }
+  if (value == MdiMaximized) return;
+  MdiMaximized = value;
+  SkinTrace(value ? "***** SetMdiMax True" : "***** SetMdiMax Flase");
+}
+
+int TSkinManage::CountMdiChildren() const {
+  return FWindowWork ? FWindowWork->CountMdiChildren() : 0;
+}
+
+TSkinData* TSkinManage::SelectSkinData(TSkinWindowHandle window, const std::string& className) const {
+  TSkinData* found = nullptr;
+  if (TSkinData::FormWindowOf) {
+    for (TSkinData* s : FSkinDatas)
+      if (s->SkinFormtype() == TSkinFormType::sfOnlyThisForm && s->Owner() != nullptr &&
+          TSkinData::FormWindowOf(s->Owner()) == window)
+        found = s;
+    if (found != nullptr) return found;
+  }
+  const std::string cls = Lower(className);
+  if (cls == "tmessageform" || cls == "#32770") {
+    for (TSkinData* s : FSkinDatas)
+      if (s->SkinFormtype() == TSkinFormType::sfDialog) found = s;
+    if (found != nullptr) return found;
+  }
+  for (TSkinData* s : FSkinDatas)
+    if (s->SkinFormtype() == TSkinFormType::sfMainform) found = s;
+  if (found != nullptr) return found;
+  return FSkinDatas.empty() ? nullptr : FSkinDatas.front();
+}
+
+bool TSkinManage::CanSkinClass(const std::string& className) const {
+  for (TSkinData* s : FSkinDatas)
+    if (s->SkinFormtype() == TSkinFormType::sfMainform) {
+      bool doSkin = true;
+      s->FormSkin(className, doSkin);
+      return doSkin;
+    }
+  return true;
 }
 
 }  // namespace pellamy

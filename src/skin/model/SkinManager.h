@@ -2,9 +2,11 @@
 //   TSkinTimer          a timer the manager's timed actions run from
 //   TManualTimer        a timer driven by hand (tests, and builds without
 //                       a system timer)
+//   TSkinWindowWork     the manager's window work (the hook, the skinned
+//                       frames and popup menus), given by the Windows side
 //   TSkinManage         the process-wide skin manager: registered skin data
 //                       components, Enabled, ActivationCount, the timed
-//                       actions; the window work is not available yet
+//                       actions, which skin data a window takes
 // and the process-wide SkinManager with its creation and release, and
 // SkinTrace.
 #pragma once
@@ -70,6 +72,30 @@ TSkinTimerFactory SetSkinTimerFactory(TSkinTimerFactory factory);
 // A window as the platform knows it.
 using TSkinWindowHandle = void*;
 
+class TSkinManage;
+
+// What the manager does with windows. The Windows side provides it
+// (skin/hooks); without one the manager keeps its books and each of these
+// only leaves a trace line.
+class TSkinWindowWork {
+ public:
+  virtual ~TSkinWindowWork() = default;
+  virtual void InstallHook() = 0;
+  virtual bool AddWindow(TSkinWindowHandle window) = 0;
+  // Forgets a window's frame without freeing it (the frame is going).
+  virtual void RemoveWindow(TSkinWindowHandle window) = 0;
+  virtual void ClearAllCaptionButtons() = 0;
+  // The window side of a timed action for skinData.
+  virtual void DoAction(int action, TSkinData& skinData) = 0;
+  virtual void SetMdiMax(bool value) = 0;
+  virtual int CountMdiChildren() const = 0;
+};
+
+using TSkinWindowWorkFactory = std::function<std::unique_ptr<TSkinWindowWork>(TSkinManage& manager)>;
+// The window work a new manager gets; none unless set. Returns the previous
+// factory.
+TSkinWindowWorkFactory SetSkinWindowWorkFactory(TSkinWindowWorkFactory factory);
+
 class TSkinManage {
  public:
   static constexpr int kActionSkin = 1;
@@ -82,6 +108,7 @@ class TSkinManage {
   TSkinManage(const TSkinManage&) = delete;
   TSkinManage& operator=(const TSkinManage&) = delete;
 
+  // Registers once: a second call for the same component changes nothing.
   void AddSkinData(TSkinData* skinData);
   void RemoveSkinData(TSkinData* skinData);
   const std::vector<TSkinData*>& SkinDatas() const { return FSkinDatas; }
@@ -100,11 +127,22 @@ class TSkinManage {
   int PendingAction() const { return FPendingAction; }
   bool ForceChildWindows() const { return FForceChildWindows; }
 
-  // The window work. These need the skinned frames, which do not exist yet:
-  // each leaves a trace line saying so and does nothing.
+  // The window work, through TSkinWindowWork when there is one.
   void InstallHook();
   bool AddWindow(TSkinWindowHandle window);
+  void RemoveWindow(TSkinWindowHandle window);
   void ClearAllCaptionButtons();
+  void SetMdiMax(bool value);
+  int CountMdiChildren() const;
+  TSkinWindowWork* WindowWork() const { return FWindowWork.get(); }
+
+  // The skin data a window of that class takes: an only-this-form one whose
+  // owner's window it is (the last registered), then for dialog boxes and
+  // message boxes the last dialog one, then the last main-form one, then
+  // the first registered; null with none registered.
+  TSkinData* SelectSkinData(TSkinWindowHandle window, const std::string& className) const;
+  // The first main-form skin data's say on a window class; true without one.
+  bool CanSkinClass(const std::string& className) const;
 
   bool Enabled = false;
   std::int32_t ActivationCount = 0;
@@ -116,6 +154,7 @@ class TSkinManage {
   void NotAvailable(const char* what);
 
   std::unique_ptr<TSkinTimer> FActionTimer;
+  std::unique_ptr<TSkinWindowWork> FWindowWork;
   std::vector<TSkinData*> FSkinDatas;
   int FPendingAction = 0;
   bool FForceChildWindows = false;

@@ -64,6 +64,7 @@ TSkinData::TSkinData(TComponent* owner) : TComponent(owner) {
   Title = std::make_unique<TDataSkinTitle>();
   Title->Name = "Title";
   DeviceObjects = MakeSkinDeviceObjects();
+  ShowMessage = PlatformSkinMessageProc();
 }
 
 TSkinData::~TSkinData() {
@@ -237,6 +238,7 @@ void TSkinData::LoadElementBitmap(TPixelImage& bitmap, std::string_view value) {
 }
 
 void TSkinData::LoadSkinIni(const TSkinIni& ini) {
+  if (DeviceObjects) DeviceObjects->ImagesChanging();
   FImageBytes = 0;
   SkinName = ini.ReadString("TitlebarSkin", "SkinName", "");
   for (TDataSkinBorder* border : {FrameLeft.get(), FrameRight.get(), FrameTop.get(), FrameBottom.get()})

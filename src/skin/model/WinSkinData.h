@@ -130,10 +130,16 @@ class TSkinDeviceObjects {
  public:
   virtual ~TSkinDeviceObjects() = default;
   virtual void ColoursLoaded(const TSkinColours& colours) = 0;
+  // The element images are about to change (a load starts): device copies
+  // made of them are stale.
+  virtual void ImagesChanging() {}
 };
 
 // The platform's device objects; one definition per build.
 std::unique_ptr<TSkinDeviceObjects> MakeSkinDeviceObjects();
+// How the skin's messages (the older-file message) reach the user: a
+// message box with one OK button on Windows, nothing in the native build.
+TSkinMessageProc PlatformSkinMessageProc();
 
 // Kinds of controls; member n is bit n of TSkinControlTypes.
 enum TSkinControlType : int {
@@ -167,6 +173,12 @@ enum class TSkinFormType : int { sfMainform, sfOnlyThisForm, sfDialog };
 
 class TSkinData;
 using TOnFormSkin = std::function<void(TSkinData* sender, const std::string& aName, bool& DoSkin)>;
+// Lets the application supply (or, by leaving it null, not) the skinning
+// object of a control: Sender is the skinned frame, Form the container the
+// control is in, SkinnedControl in and out.
+using TOnSkinControl =
+    std::function<void(TComponent* Sender, TSkinData* SkinData, TComponent* Form, TComponent* Control,
+                       const std::string& ControlClass, TComponent*& SkinnedControl)>;
 
 class TSkinData : public TComponent {
  public:
@@ -203,6 +215,7 @@ class TSkinData : public TComponent {
 
   TOnFormSkin OnFormSkin;
   TNotifyEvent OnSkinChanged;
+  TOnSkinControl OnSkinControl;
 
   // The stored binary property "SkinStream": a 32-bit little-endian length
   // and that many skin bytes. Reading returns the bytes it took and throws
@@ -226,7 +239,8 @@ class TSkinData : public TComponent {
   void FormSkin(const std::string& aName, bool& DoSkin);
   void SkinChanged();
 
-  // Shows the reader's messages (the older-file message); none by default.
+  // Shows the reader's messages (the older-file message); the platform's
+  // message box unless replaced.
   TSkinMessageProc ShowMessage;
   // The window of the owner when it is a form, else null. The portable build
   // knows no forms.

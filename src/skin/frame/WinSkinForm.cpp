@@ -1,0 +1,1075 @@
+#include "skin/frame/WinSkinForm.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "gui/controls/Controls.h"
+#include "gui/forms/Forms.h"
+#include "gui/gdi/WideText.h"
+#include "skin/draw/SkinDraw.h"
+#include "skin/model/SkinDeviceObjects_win32.h"
+#include "skin/model/SkinManager.h"
+
+namespace pellamy {
+
+namespace {
+
+constexpr UINT_PTR kFrameSubclassId = 0x534B4652;   // the frame's layer over the window
+constexpr UINT_PTR kClientSubclassId = 0x534B4D43;  // the frame's layer over an MDI client
+// The library's notifications the frame listens to.
+constexpr UINT kMenuChanged = 0xB015;
+
+LRESULT CALLBACK ClientSubclassProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+  return reinterpret_cast<TWinSkinForm*>(data)->ClientProc(hwnd, msg, wparam, lparam);
+}
+
+std::string WindowText(HWND hwnd) {
+  wchar_t buffer[1000];
+  const int n = GetWindowTextW(hwnd, buffer, 1000);
+  return WideToUtf8(std::wstring(buffer, static_cast<std::size_t>(std::max(n, 0))));
+}
+
+std::string WindowClass(HWND hwnd) {
+  char buffer[100];
+  const int n = GetClassNameA(hwnd, buffer, sizeof buffer);
+  return std::string(buffer, static_cast<std::size_t>(std::max(n, 0)));
+}
+
+RECT ToRect(const TSkinRect& r) {
+  return {r.Left, r.Top, r.Right, r.Bottom};
+}
+
+RECT MarginsOf(const TDataSkinObject& e) {
+  return {e.LeftWidth, e.TopHeight, e.RightWidth, e.BottomHeight};
+}
+
+bool IsIconAction(int action) {
+  return action == 3 || action == 11;
+}
+
+bool Usable(const TDataSkinBorder* piece) {
+  return piece != nullptr && piece->Bitmap.Width > 0 && piece->Bitmap.Height > 0;
+}
+
+}  // namespace
+
+LRESULT CALLBACK SkinFrameSubclassProc(HWND, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+  return reinterpret_cast<TWinSkinForm*>(data)->FrameProc(msg, wparam, lparam);
+}
+
+// ------------------------------------------------------------- TNCObject
+
+void TNCObject::MouseDown() {
+  if (Owner->HotItem != nullptr && Owner->HotItem != this) Owner->HotItem->MouseLeave();
+  if (!Visible) return;
+  Owner->HotItem = this;
+  State = 2;
+  Paint();
+}
+
+void TNCObject::MouseUp() {
+  if (!Visible) return;
+  State = 3;
+  Paint();
+}
+
+void TNCObject::MouseMove() {
+  if (Owner->HotItem != nullptr && Owner->HotItem != this) Owner->HotItem->MouseLeave();
+  if (Owner->HotItem == this || !Visible) return;
+  Owner->HotItem = this;
+  State = 3;
+  Paint();
+}
+
+void TNCObject::MouseLeave() {
+  if (!Visible) return;
+  Owner->HotItem = nullptr;
+  State = 1;
+  Paint();
+}
+
+void TWinSysButton::Paint() {
+  Owner->PaintCaptionButton(*this);
+}
+
+// ---------------------------------------------------------- TWinSkinForm
+
+TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
+  DoubleClickTime = GetDoubleClickTime();
+  ReadCaptionFont();
+}
+
+TWinSkinForm::~TWinSkinForm() {
+  if (FSubclassed && IsWindow(Handle)) ReleaseHooks(false);
+  CaptionButtons.clear();
+  HotItem = nullptr;
+  if (SkinManager != nullptr) SkinManager->RemoveWindow(Handle);
+}
+
+void TWinSkinForm::ReadCaptionFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    CaptionFont.reset(CreateFontIndirectW(&metrics.lfCaptionFont));
+}
+
+TBitmap* TWinSkinForm::DeviceImage(const TPixelImage& image) const {
+  return SkinData != nullptr ? SkinDeviceBitmap(*SkinData, image) : nullptr;
+}
+
+void TWinSkinForm::SkinForm(TSkinData* skinData, TForm* form) {
+  Form = form;
+  if (InSet(skinData->SkinControls(), xcMainMenu)) {
+    form->AddWindowHook(this, [this](TMessage& m, const TWndMethod& next) {
+      FOldFormHandler = &next;
+      FormHook(m);
+      FOldFormHandler = nullptr;
+    });
+    FFormHooked = true;
+  }
+  SkinWindow(skinData);
+  SavedFormColor = form->Color();
+  form->SetColor(skinData->Colours.ButtonFace);
+}
+
+void TWinSkinForm::SkinWindow(TSkinData* skinData) {
+  if (FSubclassed) return;
+  SkinData = skinData;
+  FrameSkinned = InSet(skinData->SkinControls(), xcMainMenu);
+  Style = static_cast<std::uint32_t>(GetWindowLongPtrW(Handle, GWL_STYLE));
+  const auto exStyle = static_cast<std::uint32_t>(GetWindowLongPtrW(Handle, GWL_EXSTYLE));
+  RightToLeft = (exStyle & style::ExLeftScrollBar) != 0;
+  SystemMenu = GetSystemMenu(Handle, FALSE);
+  MakeCaptionIcon();
+  Caption = WindowText(Handle);
+  WindowClassName = WindowClass(Handle);
+  OwnerWindow = GetWindow(Handle, GW_OWNER);
+  RECT client, window;
+  GetClientRect(Handle, &client);
+  GetWindowRect(Handle, &window);
+  ClientWidth = client.right, ClientHeight = client.bottom;
+  SavedNcWidth = (window.right - window.left) - client.right;
+  SavedNcHeight = (window.bottom - window.top) - client.bottom;
+  Capabilities = CapabilitiesOf(Style, SystemMenu != nullptr);
+  ReadShowState();
+  MdiKind = mkNone;
+  if (HWND client = FindWindowExW(Handle, nullptr, L"MDIClient", nullptr)) {
+    MdiKind = mkFrame;
+    MdiClient = client;
+    if (SkinManager != nullptr) SkinManager->MdiClient = client;
+  }
+  if ((exStyle & style::ExMdiChild) != 0) MdiKind = mkChild;
+  BorderKind = BorderKindOf(Style, exStyle);
+  if (MdiKind == mkFrame) {
+    FSavedMenuUpdate = skinData->MenuUpdate();
+    FClientSubclassed =
+        SetWindowSubclass(MdiClient, &ClientSubclassProc, kClientSubclassId, reinterpret_cast<DWORD_PTR>(this)) != 0;
+  }
+  if (FrameSkinned) {
+    // The menu bar is the menus' own work; until then the window keeps the
+    // system's bar below the skinned caption.
+    MenuHandle = GetMenu(Handle);
+    MenuHeight = 0;
+    const bool maximisedChild = MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized;
+    if (!maximisedChild && ShowState != ssMinimized) SetCaptionStyles(false);
+    LoadFrameMetrics();
+  }
+  FSubclassed =
+      SetWindowSubclass(Handle, &SkinFrameSubclassProc, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(this)) != 0;
+  if (Form != nullptr)
+    SkinChildControls(Form);
+  else
+    SkinChildWindows();
+  InvalidateRect(Handle, nullptr, TRUE);
+}
+
+void TWinSkinForm::SkinChildControls(TComponent*) {}
+
+void TWinSkinForm::SkinChildWindows() {}
+
+void TWinSkinForm::SetStyle(std::uint32_t newStyle) {
+  FOwnStyleChange = true;
+  SetWindowLongPtrW(Handle, GWL_STYLE, static_cast<LONG_PTR>(newStyle));
+  FOwnStyleChange = false;
+  Style = static_cast<std::uint32_t>(GetWindowLongPtrW(Handle, GWL_STYLE));
+}
+
+void TWinSkinForm::SetCaptionStyles(bool restore) {
+  if (!restore && MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) return;
+  const auto current = static_cast<std::uint32_t>(GetWindowLongPtrW(Handle, GWL_STYLE));
+  const std::uint32_t wanted = CaptionStyle(current, restore, OwnerWindow != nullptr, Capabilities);
+  if (wanted != current) SetStyle(wanted);
+}
+
+void TWinSkinForm::ReadShowState() {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(Handle, &placement)) ShowState = ShowStateOf(static_cast<int>(placement.showCmd));
+  if (IsIconic(Handle)) ShowState = ssMinimized;
+}
+
+void TWinSkinForm::MakeCaptionIcon() {
+  const int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
+  CaptionIcon.SetPixelFormat(pf24bit);
+  CaptionIcon.SetSize(w, h);
+  {
+    UniqueBrush magenta(CreateSolidBrush(RGB(255, 0, 255)));
+    RECT all{0, 0, w, h};
+    FillRect(CaptionIcon.Canvas().Handle(), &all, magenta.get());
+  }
+  auto icon = reinterpret_cast<HICON>(SendMessageW(Handle, WM_GETICON, ICON_SMALL, 0));
+  if (icon == nullptr) icon = reinterpret_cast<HICON>(SendMessageW(Handle, WM_GETICON, ICON_BIG, 0));
+  if (icon == nullptr) icon = reinterpret_cast<HICON>(GetClassLongPtrW(Handle, GCLP_HICONSM));
+  if (icon != nullptr) {
+    UniqueIcon scaled(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, w, h, LR_COPYFROMRESOURCE)));
+    if (!scaled) scaled.reset(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, w, h, 0)));
+    DrawIconEx(CaptionIcon.Canvas().Handle(), 0, 0, scaled ? scaled.get() : icon, w, h, 0, nullptr, DI_NORMAL);
+    CaptionIcon.Modified();
+    return;
+  }
+  // No icon of its own: the main skin's caption icon, so dialogs look like
+  // the program they belong to.
+  const TPixelImage* fallback = SkinData != nullptr && SkinData->IconBitmap.Width > 0 ? &SkinData->IconBitmap : nullptr;
+  if (fallback == nullptr && SkinManager != nullptr)
+    for (TSkinData* s : SkinManager->SkinDatas())
+      if (s->SkinFormtype() == TSkinFormType::sfMainform && s->IconBitmap.Width > 0) fallback = &s->IconBitmap;
+  if (fallback != nullptr) CaptionIcon.LoadFromPixels(*fallback);
+}
+
+void TWinSkinForm::ClearCaptionButtons() {
+  HotItem = nullptr;
+  CaptionButtons.clear();
+}
+
+void TWinSkinForm::LoadFrameMetrics() {
+  if (SkinData == nullptr || SkinData->SkinEmpty) return;
+  Metrics = FrameMetricsOf(*SkinData, BorderKind);
+  if (BorderKind == bkPopup) MenuHeight = 0;
+  ClearCaptionButtons();
+  const TPixelImage icon = CaptionIcon.Empty() ? TPixelImage{} : CaptionIcon.ToPixels();
+  for (auto& entry : SkinData->SysButtons) {
+    if (!entry) continue;
+    CaptionButtons.push_back(std::make_unique<TWinSysButton>(this, entry.get()));
+    if (IsIconAction(entry->Action)) {
+      if (entry->Bitmap.Width <= 0) entry->Bitmap = icon;
+      if (SkinData->IconBitmap.Width <= 0) SkinData->IconBitmap = icon;
+      entry->FrameCount = 1;
+    }
+  }
+}
+
+TCaptionContext TWinSkinForm::CaptionContext() const {
+  TCaptionContext c;
+  c.BorderKind = BorderKind;
+  c.Capabilities = Capabilities;
+  c.ShowState = ShowState;
+  c.Active = Active;
+  c.MenuHeight = MenuHeight;
+  c.RightToLeft = RightToLeft;
+  c.FrameWidth = FrameWidth;
+  c.Metrics = Metrics;
+  c.TextRect = TextRect;
+  c.MenuBarEndWidth = SkinData != nullptr && SkinData->MenuBar ? SkinData->MenuBar->LeftWidth : -1;
+  if (MdiKind == mkFrame && MdiClient != nullptr) {
+    BOOL maximised = FALSE;
+    SendMessageW(MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+    c.ActiveMdiChildMaximized = maximised != FALSE;
+  }
+  return c;
+}
+
+// -------------------------------------------------------------- geometry
+
+void TWinSkinForm::FitWindowToFrame(bool keepClient) {
+  if (IsIconic(Handle)) {
+    SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    return;
+  }
+  RECT window;
+  GetWindowRect(Handle, &window);
+  if (keepClient) {
+    RECT client;
+    GetClientRect(Handle, &client);
+    ClientWidth = client.right, ClientHeight = client.bottom;
+  } else {
+    // The client size the window had before it was skinned, whatever its
+    // border: the system's non-client height was saved at attach time.
+    ClientHeight = (window.bottom - window.top) - SavedNcHeight;
+  }
+  int height = ClientHeight + Metrics.Top + Metrics.Bottom + MenuHeight;
+  int width = ClientWidth + Metrics.Left + Metrics.Right;
+  if (!keepClient && IsMessageBoxClass(WindowClassName) && SkinData != nullptr) {
+    WindowDc dc(Handle);
+    SelectGuard font(dc.get(), CaptionFont ? static_cast<HGDIOBJ>(CaptionFont.get()) : GetStockObject(SYSTEM_FONT));
+    SIZE space{};
+    GetTextExtentPoint32W(dc.get(), L" ", 1, &space);
+    SpaceWidth = space.cx;
+    const int wanted =
+        MessageBoxWidth(width, static_cast<int>(Utf8ToWide(Caption).size()), SpaceWidth, Metrics, *SkinData->Title);
+    if (wanted > width) {
+      const int shift = (wanted - width) / 2;
+      for (HWND child = GetWindow(Handle, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(HWND_DESKTOP, Handle, reinterpret_cast<POINT*>(&r), 2);
+        SetWindowPos(child, nullptr, r.left + shift, r.top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSENDCHANGING | SWP_NOOWNERZORDER);
+      }
+      width = wanted;
+      ClientWidth = width - Metrics.Left - Metrics.Right;
+    }
+  }
+  SetWindowPos(Handle, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TWinSkinForm::UpdateWindowRegion() {
+  if (SkinData == nullptr || SkinData->SkinEmpty) return;
+  RECT window;
+  GetWindowRect(Handle, &window);
+  const int w = window.right - window.left, h = window.bottom - window.top;
+  if (w <= 0 || h <= 0) return;
+  if (MdiKind == mkChild && ShowState != ssNormal) return;
+  if (w == RegionWidth && h == RegionHeight && MdiKind != mkChild && Phase != phApplyingSkin && OwnsRegion) return;
+  const TDataSkinBorder* left = SkinData->FrameLeft.get();
+  const TDataSkinBorder* right = SkinData->FrameRight.get();
+  const TDataSkinBorder* top = SkinData->FrameTop.get();
+  const TDataSkinBorder* bottom = SkinData->FrameBottom.get();
+  const auto trans = [](const TDataSkinBorder* p) { return p != nullptr && p->Trans == 1 && Usable(p); };
+  UniqueRgn region(CreateRectRgn(0, 0, w, h));
+  if (trans(left) || trans(right) || trans(top)) {
+    RegionWidth = w, RegionHeight = h;
+    region.reset(CreateRectRgn(Metrics.Left, Metrics.Top, w - Metrics.Right, h - Metrics.Bottom));
+    const auto add = [&](UniqueRgn part) {
+      if (part) CombineRgn(region.get(), region.get(), part.get(), RGN_OR);
+    };
+    const auto piece = [&](const TDataSkinBorder* p, const RECT& r, bool vertical, bool useTrans) {
+      if (r.right <= r.left || r.bottom <= r.top) return UniqueRgn();
+      TBitmap* image = p != nullptr ? DeviceImage(p->Bitmap) : nullptr;
+      if (!useTrans || image == nullptr) return UniqueRgn(CreateRectRgnIndirect(&r));
+      const RECT size{0, 0, r.right - r.left, r.bottom - r.top};
+      auto built = BuildNineGrid(size, *image, MarginsOf(*p), vertical, p->Tile != 1, std::max(1, p->FrameCount), 1);
+      return RegionFromBitmap(*built, r.left, r.top, 1, 1, 1, static_cast<TColor>(kSkinTransparentColor));
+    };
+    if (BorderKind != bkPopup) {
+      add(piece(left, {0, 0, Metrics.Left, h}, false, trans(left) && h > 1));
+      add(piece(right, {w - Metrics.Right, 0, w, h}, false, trans(right) && h > 1));
+      add(piece(bottom, {Metrics.Left, h - Metrics.Bottom, w - Metrics.Right, h}, true,
+                bottom != nullptr && bottom->Trans == 1 && Metrics.Bottom >= 2));
+      const RECT caption{Metrics.Left, 0, w - Metrics.Right, Metrics.Top};
+      if (trans(top) && Metrics.Top > 1 && caption.right > caption.left) {
+        if (!CaptionBitmap.Empty() && CaptionBitmap.Width() == w && CaptionBitmap.Height() == Metrics.Top)
+          add(RegionFromBitmap(CaptionBitmap, 0, 0, 1, 1, 1, static_cast<TColor>(kSkinTransparentColor)));
+        else
+          add(piece(top, caption, true, true));
+      } else {
+        add(piece(top, caption, true, false));
+      }
+    }
+  }
+  // The window owns the region from here and frees the one it had.
+  SetWindowRgn(Handle, region.release(), TRUE);
+  OwnsRegion = true;
+}
+
+// -------------------------------------------------------------- painting
+
+void TWinSkinForm::PaintBorderPiece(const TDataSkinBorder& piece, const RECT& rect, HDC dc, bool vertical) {
+  if (rect.right < rect.left || rect.bottom < rect.top) return;
+  TBitmap* image = DeviceImage(piece.Bitmap);
+  if (image == nullptr) return;
+  const int count = std::max(1, piece.FrameCount);
+  const int index = Active || count == 1 ? 1 : 2;
+  DrawNineGrid(dc, rect, *image, vertical, piece.Tile != 1, false, count, index, MarginsOf(piece));
+}
+
+void TWinSkinForm::PaintFrame(HDC dc) {
+  if (Phase != phActive && Phase != phApplyingSkin) return;
+  if (BorderKind == bkPopup || (MdiKind == mkChild && ShowState != ssNormal)) return;
+  if (SkinData == nullptr || SkinData->SkinEmpty) return;
+  try {
+    WindowDc own;
+    if (dc == nullptr) {
+      own = WindowDc(Handle, WindowDc::TArea::Window);
+      dc = own.get();
+    }
+    GetWindowRect(Handle, &WindowRect);
+    FrameWidth = WindowRect.right - WindowRect.left;
+    FrameHeight = WindowRect.bottom - WindowRect.top;
+    Caption = WindowText(Handle);
+    if (SkinData->FrameLeft) PaintBorderPiece(*SkinData->FrameLeft, {0, 0, Metrics.Left, FrameHeight}, dc, false);
+    if (SkinData->FrameRight)
+      PaintBorderPiece(*SkinData->FrameRight, {FrameWidth - Metrics.Right, 0, FrameWidth, FrameHeight}, dc, false);
+    if (SkinData->FrameBottom)
+      PaintBorderPiece(*SkinData->FrameBottom,
+                       {Metrics.Left, FrameHeight - Metrics.Bottom, FrameWidth - Metrics.Right, FrameHeight}, dc, true);
+    if (Metrics.Top > 0 && FrameWidth > 0) {
+      // The caption is composed off-screen and copied in one blit, so the
+      // text and buttons never flicker over a bare caption.
+      if (CaptionBitmap.Width() != FrameWidth || CaptionBitmap.Height() != Metrics.Top) {
+        CaptionBitmap.SetPixelFormat(pf32bit);
+        CaptionBitmap.SetSize(FrameWidth, Metrics.Top);
+      }
+      HDC caption = CaptionBitmap.Canvas().Handle();
+      BitBlt(caption, 0, 0, FrameWidth, Metrics.Top, dc, 0, 0, SRCCOPY);
+      if (SkinData->FrameTop)
+        PaintBorderPiece(*SkinData->FrameTop, {Metrics.Left, 0, FrameWidth - Metrics.Right, Metrics.Top}, caption,
+                         true);
+      PaintCaptionText(CaptionBitmap.Canvas(), {Metrics.Left, 0, FrameWidth - Metrics.Right, Metrics.Top});
+      LayoutCaptionButtons();
+      PaintCaptionButtons(caption);
+      GdiFlush();
+      BitBlt(dc, 0, 0, FrameWidth, Metrics.Top, caption, 0, 0, SRCCOPY);
+    }
+  } catch (...) {
+    // A frame that cannot be painted now is painted at the next message.
+  }
+  HotItem = nullptr;
+}
+
+void TWinSkinForm::PaintCaptionText(TCanvas& canvas, const TSkinRect& titleRect) {
+  HDC dc = canvas.Handle();
+  const TDataSkinTitle& title = *SkinData->Title;
+  SelectGuard font(dc, CaptionFont ? static_cast<HGDIOBJ>(CaptionFont.get()) : GetStockObject(SYSTEM_FONT));
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const COLORREF oldColour =
+      SetTextColor(dc, ColorToRGB(Active ? SkinData->Colours.TitleTextActive : SkinData->Colours.TitleTextNoActive));
+  const std::wstring measured = Utf8ToWide(TitlePrefix + " " + Caption);
+  RECT size{0, 0, 0, 0};
+  DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &size, DT_CALCRECT | DT_SINGLELINE | DT_NOCLIP);
+  const bool popup = (Style & style::Popup) != 0;
+  TextRect = TitleTextPlacement(title, titleRect, size.right - size.left, size.bottom - size.top, RightToLeft, popup,
+                                RightButtonsLeft);
+  if (!title.Bitmap.Pixels.empty() && TextRect.Right > TextRect.Left) {
+    if (TBitmap* back = DeviceImage(title.Bitmap))
+      DrawThreePart(canvas, {TextRect.Left, titleRect.Top, TextRect.Right, titleRect.Bottom}, *back, true, true, 2,
+                    Active ? 1 : 2, {title.TXTBackleft, 0, title.TXTBackRight, 0});
+  }
+  RECT text = ToRect(TextRect);
+  text.left += title.TXTBackleft;
+  text.right -= title.TXTBackRight;
+  DrawTextWide(dc, Utf8ToWide(TitlePrefix + Caption), text, RightToLeft ? 0x8022 : 0x8020);
+  SetTextColor(dc, oldColour);
+  SetBkMode(dc, oldMode);
+}
+
+void TWinSkinForm::LayoutCaptionButtons() {
+  RightButtonsLeft = 0;
+  const TCaptionContext context = CaptionContext();
+  for (auto& button : CaptionButtons) {
+    button->Visible = IsCaptionButtonVisible(*button->ButtonData, context);
+    TSkinRect r;
+    if (button->Visible && CaptionButtonRect(*button->ButtonData, context, r, RightButtonsLeft))
+      button->Bounds = ToRect(r);
+    else
+      button->Bounds = {};
+  }
+}
+
+void TWinSkinForm::DrawButtonImage(HDC dc, TWinSysButton& button, int image) {
+  const TDataSkinSysButton& data = *button.ButtonData;
+  if (IsIconAction(data.Action)) {
+    if (!CaptionIcon.Empty())
+      TransparentBlit(dc, button.Bounds, CaptionIcon, static_cast<TColor>(kSkinTransparentColor));
+    return;
+  }
+  if (TBitmap* bitmap = DeviceImage(data.Bitmap))
+    DrawSkinFrame(dc, button.Bounds, *bitmap, true, std::max(1, data.FrameCount),
+                  std::min(image, std::max(1, data.FrameCount)));
+}
+
+void TWinSkinForm::PaintCaptionButtons(HDC dc) {
+  for (auto& button : CaptionButtons) {
+    const TDataSkinSysButton& data = *button->ButtonData;
+    if (!button->Visible || data.Bitmap.Width <= 0 || data.Visibility == 100) continue;
+    button->State = 1;
+    DrawButtonImage(dc, *button, CaptionButtonImage(data, Active));
+  }
+}
+
+void TWinSkinForm::PaintCaptionButton(TWinSysButton& button) {
+  if (!button.Visible || button.ButtonData->Bitmap.Width <= 0) return;
+  int image = button.State;
+  if (button.ButtonData->Visibility == 100 && button.State == 3) image = 4;
+  try {
+    WindowDc dc(Handle, WindowDc::TArea::Window);
+    DrawButtonImage(dc.get(), button, image);
+  } catch (...) {
+  }
+}
+
+// ----------------------------------------------------------------- mouse
+
+POINT TWinSkinForm::FramePoint(LPARAM screenPoint) const {
+  // Signed: a monitor left of or above the primary has negative points.
+  POINT p{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+  ScreenToClient(Handle, &p);
+  if (!IsIconic(Handle)) {
+    p.x += Metrics.Left;
+    p.y += Metrics.Top + MenuHeight;
+  }
+  return p;
+}
+
+TNCObject* TWinSkinForm::ItemAt(POINT p) const {
+  for (const auto& button : CaptionButtons)
+    if (button->Visible && button->ButtonData->Action >= 0 && PtInRect(&button->Bounds, p)) return button.get();
+  return nullptr;
+}
+
+bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  const POINT p = FramePoint(lparam);
+  TNCObject* item = ItemAt(p);
+  switch (msg) {
+    case WM_NCMOUSEMOVE:
+      if (!Active) return false;
+      if (item != nullptr) {
+        item->MouseMove();
+        result = 0;
+        return true;
+      }
+      if (HotItem != nullptr) HotItem->MouseLeave();
+      return false;
+    case WM_NCLBUTTONDOWN:
+      if (item != nullptr) {
+        if (!Active) SetForegroundWindow(Handle);
+        item->MouseDown();
+        result = 0;
+        return true;
+      }
+      if (ShowState == ssMaximized && Active && wparam == HTCAPTION) {
+        // A maximised window is not dragged by its caption.
+        result = PassOn(msg, HTMENU, lparam);
+        return true;
+      }
+      return false;
+    case WM_NCLBUTTONUP:
+      if (item != nullptr) {
+        if (item == HotItem) {
+          auto* button = static_cast<TWinSysButton*>(item);
+          item->MouseUp();
+          ButtonAction(*button, {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+        }
+        result = 0;
+        return true;
+      }
+      return false;
+    case WM_NCLBUTTONDBLCLK:
+      if (item != nullptr) {
+        result = 0;
+        return true;
+      }
+      if (ShowState == ssMaximized || ShowState == ssMinimized) {
+        Restore();
+      } else if (Capabilities & fcMaximize) {
+        Maximize();
+      } else {
+        return false;
+      }
+      result = 0;
+      return true;
+    case WM_NCRBUTTONDOWN:
+      if (wparam == HTCAPTION && MdiKind != mkChild) {
+        ShowSystemMenu(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+        result = 0;
+        return true;
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+void TWinSkinForm::StartHover(bool on) {
+  if (on == FHoverRunning) return;
+  FHoverRunning = on;
+  if (on) {
+    SetTimer(Handle, kHoverTimer, 250, nullptr);
+  } else {
+    KillTimer(Handle, kHoverTimer);
+  }
+}
+
+void TWinSkinForm::HoverCheck() {
+  if (Tracking || HotItem == nullptr) return;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  const POINT p = FramePoint(MAKELPARAM(cursor.x, cursor.y));
+  if (!PtInRect(&HotItem->Bounds, p)) HotItem->MouseLeave();
+}
+
+// --------------------------------------------------------------- actions
+
+void TWinSkinForm::CloseWindow() {
+  StartHover(false);
+  PostMessageW(Handle, WM_CLOSE, 0, 0);
+}
+
+void TWinSkinForm::Restore() {
+  ShowState = ssNormal;
+  PostMessageW(Handle, WM_SYSCOMMAND, SC_RESTORE, 0);
+}
+
+void TWinSkinForm::Maximize() {
+  if (ShowState == ssMaximized) return Restore();
+  ShowState = ssMaximized;
+  PostMessageW(Handle, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  HotItem = nullptr;
+}
+
+void TWinSkinForm::Minimize() {
+  if (ShowState == ssMinimized) return Restore();
+  ShowState = ssMinimized;
+  PostMessageW(Handle, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+void TWinSkinForm::MdiChildCommand(UINT command) {
+  if (MdiKind != mkFrame || MdiClient == nullptr) return;
+  BOOL maximised = FALSE;
+  auto child =
+      reinterpret_cast<HWND>(SendMessageW(MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));
+  if (child == nullptr) return;
+  SendMessageW(child, WM_SYSCOMMAND, command, 0);
+  if (SkinManager != nullptr && SkinManager->MdiMaximized && !IsZoomed(child)) SkinManager->MdiMaximized = false;
+}
+
+void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT screenPoint) {
+  switch (button.ButtonData->Action) {
+    case 0:
+      CloseWindow();
+      break;
+    case 1:
+    case 22:
+      Maximize();
+      break;
+    case 2:
+    case 23:
+      Minimize();
+      break;
+    case 3:
+    case 11:
+    case 12:
+      ShowSystemMenu(screenPoint.x + 1, screenPoint.y + 1);
+      break;
+    case 7:
+    case 60:
+      MdiChildCommand(SC_MINIMIZE);
+      break;
+    case 8:
+    case 61:
+      MdiChildCommand(SC_RESTORE);
+      break;
+    case 9:
+    case 62:
+      MdiChildCommand(SC_CLOSE);
+      break;
+    default:
+      PostMessageW(Handle, kSkinnedQuery, static_cast<WPARAM>(button.ButtonData->Action), 0);
+      break;
+  }
+}
+
+void TWinSkinForm::ShowSystemMenu(int x, int y) {
+  const DWORD now = GetTickCount();
+  if (LastIconClick != 0 && now - LastIconClick <= DoubleClickTime) {
+    // The second click of a double click on the icon closes the window.
+    LastIconClick = 0;
+    CloseWindow();
+    return;
+  }
+  LastIconClick = now;
+  HMENU menu = SystemMenu != nullptr ? SystemMenu : GetSystemMenu(Handle, FALSE);
+  if (menu == nullptr) return;
+  const auto enable = [menu](UINT command, bool on) {
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
+  enable(SC_RESTORE, ShowState != ssNormal);
+  enable(SC_MAXIMIZE, ShowState != ssMaximized && (Capabilities & fcMaximize) != 0);
+  enable(SC_MINIMIZE, ShowState != ssMinimized && (Capabilities & fcMinimize) != 0);
+  // The frame moves and sizes the window itself; the system's move and size
+  // loops would track a caption the window no longer has.
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle, nullptr);
+}
+
+// -------------------------------------------------------------- messages
+
+LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wparam, LPARAM lparam) {
+  return DefSubclassProc(Handle, msg, wparam, lparam);
+}
+
+void TWinSkinForm::Activate() {
+  if (Phase == phAttached) {
+    if (MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) {
+      SetCaptionStyles(true);
+      SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    } else if (ShowState != ssMinimized && BorderKind != bkPopup) {
+      Phase = phFitting;
+      FitWindowToFrame(false);
+      Phase = phActive;
+      UpdateWindowRegion();
+    }
+  }
+  Phase = phActive;
+  Active = GetActiveWindow() == Handle || (MdiKind == mkChild && GetParent(GetParent(Handle)) == GetActiveWindow());
+  StartHover(Active);
+  PaintFrame();
+}
+
+void TWinSkinForm::PaintAfterChange() {
+  SetWindowPos(Handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+LRESULT TWinSkinForm::FrameProc(UINT msg, WPARAM wparam, LPARAM lparam) {
+  LRESULT result = 0;
+  // First stage: always.
+  switch (msg) {
+    case kSkinnedQuery:
+      if (lparam == 0 && wparam != 0) return 0;  // a button's posted action: nothing of ours
+      return 1;
+    case WM_ERASEBKGND: {
+      result = PassOn(msg, wparam, lparam);
+      if (Form == nullptr && SkinData != nullptr) {
+        if (HBRUSH face = FaceBrush(*SkinData)) {
+          RECT client;
+          GetClientRect(Handle, &client);
+          FillRect(reinterpret_cast<HDC>(wparam), &client, face);
+          return 1;
+        }
+      }
+      return result;
+    }
+    case WM_STYLECHANGING:
+      // Whoever rewrites the styles (a form's border setters among them)
+      // does not put back the caption the frame took over; the boxes it asks
+      // for still count.
+      if (wparam == static_cast<WPARAM>(GWL_STYLE) && !FOwnStyleChange && (Capabilities & fcCaptionRemoved) != 0 &&
+          Phase != phDestroying) {
+        auto* change = reinterpret_cast<STYLESTRUCT*>(lparam);
+        Capabilities = (Capabilities & fcCaptionRemoved) | CapabilitiesOf(change->styleNew, SystemMenu != nullptr);
+        change->styleNew &= ~(style::Caption | style::SystemMenu | style::MinimizeBox | style::MaximizeBox);
+      }
+      return PassOn(msg, wparam, lparam);
+    case WM_STYLECHANGED:
+      if (wparam == static_cast<WPARAM>(GWL_STYLE))
+        Style = static_cast<std::uint32_t>(reinterpret_cast<STYLESTRUCT*>(lparam)->styleNew);
+      return PassOn(msg, wparam, lparam);
+    case WM_NCDESTROY: {
+      Phase = phDestroying;
+      ReleaseHooks(false);
+      HWND window = Handle;
+      result = DefSubclassProc(window, msg, wparam, lparam);
+      Phase = phDestroyed;
+      return result;
+    }
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+      result = PassOn(msg, wparam, lparam);
+      if (Form == nullptr && SkinData != nullptr) {
+        SetBkMode(reinterpret_cast<HDC>(wparam), TRANSPARENT);
+        if (msg == WM_CTLCOLORSTATIC)
+          if (HBRUSH face = FaceBrush(*SkinData)) return reinterpret_cast<LRESULT>(face);
+      }
+      return result;
+    case WM_SETTEXT:
+      // Forms repaint from their hook; a plain window's caption is ours.
+      result = PassOn(msg, wparam, lparam);
+      if (Form == nullptr && FrameSkinned) PaintAfterChange();
+      return result;
+    case WM_TIMER:
+      if (wparam == kHoverTimer) {
+        HoverCheck();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  if (!FrameSkinned) return PassOn(msg, wparam, lparam);
+  // Second stage.
+  if ((Style & style::Child) != 0 && MdiKind != mkChild) return PassOn(msg, wparam, lparam);
+  bool handled = SecondStage(msg, wparam, lparam, result);
+  // Third stage: only once activated, and not while minimised.
+  const bool third = !IsIconic(Handle) && !(MdiKind == mkChild && ShowState != ssNormal) && Phase != phAttached;
+  if (third) {
+    LRESULT thirdResult = 0;
+    if (ThirdStage(msg, wparam, lparam, thirdResult)) return thirdResult;
+  }
+  if (handled) return result;
+  return PassOn(msg, wparam, lparam);
+}
+
+bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT& result) {
+  switch (msg) {
+    case WM_SIZE:
+      result = PassOn(msg, wparam, lparam);
+      ShowState = wparam == SIZE_MINIMIZED ? ssMinimized : wparam == SIZE_MAXIMIZED ? ssMaximized : ssNormal;
+      if (ShowState == ssNormal && !(MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) &&
+          (Phase == phActive || Phase == phApplyingSkin))
+        UpdateWindowRegion();
+      return true;
+    case WM_ACTIVATE:
+      Active = LOWORD(wparam) != WA_INACTIVE;
+      return false;
+    case WM_NCACTIVATE:
+      Active = wparam != FALSE;
+      return false;
+    case WM_GETMINMAXINFO: {
+      result = PassOn(msg, wparam, lparam);
+      ReadShowState();
+      const bool mdiMax = SkinManager != nullptr && SkinManager->MdiMaximized;
+      if (ShowState == ssMinimized) {
+        SetCaptionStyles(true);
+      } else if (MdiKind != mkChild) {
+        SetCaptionStyles(false);
+      } else if (ShowState == ssNormal) {
+        if (mdiMax) SkinManager->MdiMaximized = false;
+        SetCaptionStyles(false);
+      } else {
+        SetCaptionStyles(true);
+      }
+      auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
+      info->ptMaxTrackSize = {GetSystemMetrics(SM_CXMAXIMIZED), GetSystemMetrics(SM_CYMAXIMIZED)};
+      return true;
+    }
+    case WM_WINDOWPOSCHANGED:
+      ReadShowState();
+      result = PassOn(msg, wparam, lparam);
+      return true;
+    case WM_COMMAND: {
+      const UINT code = LOWORD(wparam);
+      if (code == SC_SIZE || code == SC_MOVE || code == SC_MINIMIZE || code == SC_MAXIMIZE || code == SC_NEXTWINDOW ||
+          code == SC_PREVWINDOW || code == SC_CLOSE || code == SC_RESTORE) {
+        PostMessageW(Handle, WM_SYSCOMMAND, code, 0);
+        result = 0;
+        return true;
+      }
+      return false;
+    }
+    case WM_SYSCOMMAND: {
+      const UINT command = static_cast<UINT>(wparam & 0xFFF0);
+      if (command == SC_KEYMENU) {
+        if (!Tracking && lparam != ' ' && lparam != '-' && GetCapture() == nullptr && lparam == 0) {
+          // Alt alone: no menu of the system's to open over our caption.
+          result = 1;
+          return true;
+        }
+        return false;
+      }
+      if (command == SC_MINIMIZE) {
+        ShowState = ssMinimized;
+        if (MdiKind == mkChild) SetCaptionStyles(true);
+      } else if (command == SC_MAXIMIZE) {
+        ShowState = ssMaximized;
+      } else if (command == SC_RESTORE) {
+        ShowState = ssNormal;
+        if (MdiKind == mkChild) SetCaptionStyles(false);
+      }
+      result = PassOn(msg, wparam, lparam);
+      return true;
+    }
+    case kActivateSkinned:
+      Activate();
+      result = 0;
+      return true;
+    case kMenuChanged: {
+      // The library rebuilds the bar; the system must not paint its own
+      // frame meanwhile.
+      const bool enabled = SkinData->NCPaintEnabled;
+      SkinData->NCPaintEnabled = false;
+      result = PassOn(msg, wparam, lparam);
+      SkinData->NCPaintEnabled = enabled;
+      MenuHandle = GetMenu(Handle);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  switch (msg) {
+    case WM_NCCALCSIZE: {
+      result = PassOn(msg, wparam, lparam);
+      if (wparam == 0) {
+        result = 0;
+        return true;
+      }
+      auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam);
+      if ((MdiKind == mkChild && ShowState != ssNormal) || BorderKind == bkPopup) {
+        params->rgrc[1] = params->rgrc[0];
+        result = WVR_REDRAW;
+        return true;
+      }
+      const WINDOWPOS* pos = params->lppos;
+      int x = params->rgrc[0].left, y = params->rgrc[0].top;
+      int cx = 0, cy = 0;
+      if (pos != nullptr) {
+        cx = pos->cx, cy = pos->cy;
+        x = pos->x, y = pos->y;
+        // Child windows' positions are in their parent's client area, as
+        // the rectangles are.
+      }
+      if (pos == nullptr || (pos->flags & SWP_NOSIZE) != 0) {
+        RECT window;
+        GetWindowRect(Handle, &window);
+        cx = window.right - window.left, cy = window.bottom - window.top;
+      }
+      // The proposed rectangle is where the window goes; keep its origin.
+      x = params->rgrc[0].left;
+      y = params->rgrc[0].top;
+      const TSkinRect client = FrameClientRect(x, y, cx, cy, Metrics, MenuHeight);
+      params->rgrc[0] = ToRect(client);
+      if (params->rgrc[0].right < params->rgrc[0].left) params->rgrc[0].right = params->rgrc[0].left;
+      if (params->rgrc[0].bottom < params->rgrc[0].top) params->rgrc[0].bottom = params->rgrc[0].top;
+      params->rgrc[1] = params->rgrc[0];
+      result = WVR_REDRAW;
+      return true;
+    }
+    case WM_NCHITTEST: {
+      result = PassOn(msg, wparam, lparam);
+      if (result == HTNOWHERE) result = FrameHitCode(FramePoint(lparam).y, Metrics.Top);
+      return true;
+    }
+    case WM_NCPAINT:
+      if (SkinData == nullptr || !SkinData->NCPaintEnabled) return false;
+      if ((MdiKind == mkChild && ShowState != ssNormal) || BorderKind == bkPopup) return false;
+      PaintFrame();
+      result = 0;
+      return true;
+    case WM_NCACTIVATE:
+      Active = wparam != FALSE;
+      StartHover(Active);
+      if (!(MdiKind == mkChild && ShowState != ssNormal)) PaintFrame();
+      result = 1;
+      return true;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+      return NcMouse(msg, wparam, lparam, result);
+    case kRepaintFrame:
+      PaintFrame();
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TWinSkinForm::FormHook(TMessage& m) {
+  switch (m.Msg) {
+    case WM_SETTEXT:
+      (*FOldFormHandler)(m);
+      if (FrameSkinned && Phase == phActive) PaintAfterChange();
+      return;
+    case kSkinChangedNotice:
+      ApplySkinChange();
+      return;
+    default:
+      (*FOldFormHandler)(m);
+      return;
+  }
+}
+
+LRESULT TWinSkinForm::ClientProc(HWND client, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_NCDESTROY: {
+      const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
+      RemoveWindowSubclass(client, &ClientSubclassProc, kClientSubclassId);
+      FClientSubclassed = false;
+      return result;
+    }
+    case WM_NCCALCSIZE:
+      if (FrameSkinned) {
+        const auto s = static_cast<DWORD>(GetWindowLongPtrW(client, GWL_STYLE));
+        if (s & (WS_HSCROLL | WS_VSCROLL)) SetWindowLongPtrW(client, GWL_STYLE, s & ~(WS_HSCROLL | WS_VSCROLL));
+      }
+      return DefSubclassProc(client, msg, wparam, lparam);
+    case WM_MDICREATE: {
+      if (SkinData != nullptr) SkinData->SetMenuUpdate(false);
+      const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
+      NewMdiChild = reinterpret_cast<HWND>(result);
+      return result;
+    }
+    case WM_MDIDESTROY: {
+      const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
+      if (FrameSkinned && SkinManager != nullptr) {
+        BOOL maximised = FALSE;
+        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+        SkinManager->MdiMaximized = maximised != FALSE;
+        if (!SkinManager->MdiMaximized && SkinData != nullptr) SkinData->SetMenuUpdate(FSavedMenuUpdate);
+      }
+      return result;
+    }
+    case WM_MDITILE:
+    case WM_MDICASCADE:
+      if (FrameSkinned && SkinManager != nullptr && SkinManager->MdiMaximized) SkinManager->MdiMaximized = false;
+      return DefSubclassProc(client, msg, wparam, lparam);
+    case WM_MDIREFRESHMENU: {
+      const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
+      if (NewMdiChild != nullptr) {
+        if (SkinManager != nullptr) SkinManager->AddWindow(NewMdiChild);
+        PostMessageW(Handle, kRepaintFrame, 0, 0);
+        NewMdiChild = nullptr;
+      }
+      return result;
+    }
+    default:
+      return DefSubclassProc(client, msg, wparam, lparam);
+  }
+}
+
+// ------------------------------------------------------- changes, detach
+
+void TWinSkinForm::ApplySkinChange() {
+  if (SkinData == nullptr) return;
+  if (Form != nullptr) Form->SetColor(SkinData->Colours.ButtonFace);
+  Phase = phApplyingSkin;
+  if (FrameSkinned) {
+    FitWindowToFrame(true);
+    Phase = phActive;
+    UpdateWindowRegion();
+  }
+  Phase = phActive;
+  PaintFrame();
+}
+
+void TWinSkinForm::ReleaseHooks(bool full) {
+  StartHover(false);
+  if (FFormHooked && Form != nullptr) Form->RemoveWindowHook(this);
+  FFormHooked = false;
+  if (FSubclassed) RemoveWindowSubclass(Handle, &SkinFrameSubclassProc, kFrameSubclassId);
+  FSubclassed = false;
+  if (FClientSubclassed && MdiClient != nullptr)
+    RemoveWindowSubclass(MdiClient, &ClientSubclassProc, kClientSubclassId);
+  FClientSubclassed = false;
+  if (Form != nullptr && full && Phase != phDestroying) Form->SetColor(SavedFormColor);
+  CaptionBitmap.SetSize(0, 0);
+}
+
+void TWinSkinForm::UnskinForm() {
+  if (!FrameSkinned) {
+    ReleaseHooks(true);
+    if (Form != nullptr && Phase != phDestroying) Form->Invalidate();
+    return;
+  }
+  StartHover(false);
+  if (!FSubclassed) return;
+  ReleaseHooks(true);
+  SetCaptionStyles(true);
+  if (Phase != phDestroying && (MdiKind == mkChild || (Style & style::Child) == 0) && IsWindow(Handle)) {
+    RECT window;
+    GetWindowRect(Handle, &window);
+    const int w = (window.right - window.left) + SavedNcWidth - Metrics.Left - Metrics.Right;
+    const int h = (window.bottom - window.top) + SavedNcHeight - Metrics.Top - MenuHeight - Metrics.Bottom;
+    SetWindowPos(Handle, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  }
+  if (OwnsRegion && IsWindow(Handle)) SetWindowRgn(Handle, nullptr, TRUE);
+  OwnsRegion = false;
+}
+
+}  // namespace pellamy
