@@ -29,6 +29,7 @@ pellamy_prefix() {
 
 # pellamy_start [ARGS...]: starts the program and waits for its window.
 pellamy_start() {
+  pellamy_skin_frame
   (cd "$PELLAMY_BIN" && exec "$WINE" Pellamy.exe "$@") >/dev/null 2>&1 &
   PELLAMY_PID=$!
   PELLAMY_WID=
@@ -41,15 +42,64 @@ pellamy_start() {
   sleep 0.5
 }
 
-# The client area's top-left corner on the screen.
-pellamy_origin() {
+# The skinned frame of the skin file next to the program (whatever skin it
+# is): SKIN_LEFT and SKIN_TOP, the widths of its left piece and caption, and
+# SKIN_CLOSE, its close button's centre in window coordinates from the
+# right edge ("dx y", empty when the button is not anchored to an edge).
+# All empty when the program runs unskinned.
+pellamy_skin_frame() {
+  SKIN_LEFT= SKIN_TOP= SKIN_CLOSE= SKIN_CLOSE_ALIGN=
+  [ -f "$PELLAMY_BIN/${PELLAMY_SKIN:-rip.tmp}" ] || return 0
+  local model line
+  model=$(cd "$PELLAMY_BIN" && "$WINE" skininfo.exe --model "${PELLAMY_SKIN:-rip.tmp}" 2>/dev/null | tr -d '\r')
+  piece() {  # NAME across|down: the piece's width or height over its state count
+    local l w h n
+    l=$(echo "$model" | grep "^$1:")
+    n=$(echo "$l" | sed -E 's/.* frames ([0-9]+) .*/\1/')
+    w=$(echo "$l" | sed -E 's/.* image ([0-9]+)x([0-9]+).*/\1/')
+    h=$(echo "$l" | sed -E 's/.* image ([0-9]+)x([0-9]+).*/\2/')
+    [ "${n:-0}" -gt 0 ] || n=1
+    if [ "$2" = across ]; then echo $((w / n)); else echo $((h / n)); fi
+  }
+  SKIN_LEFT=$(piece FrameLeft across)
+  SKIN_TOP=$(piece FrameTop down)
+  line=$(echo "$model" | grep -E '^SysButton [A-Z.]+: action 0 align (0|1) ' | head -1)
+  if [ -n "$line" ]; then
+    local align x y w h n
+    align=$(echo "$line" | sed -E 's/.* align ([0-9]+) .*/\1/')
+    x=$(echo "$line" | sed -E 's/.* at (-?[0-9]+),(-?[0-9]+) .*/\1/')
+    y=$(echo "$line" | sed -E 's/.* at (-?[0-9]+),(-?[0-9]+) .*/\2/')
+    n=$(echo "$line" | sed -E 's/.* frames ([0-9]+) .*/\1/')
+    w=$(echo "$line" | sed -E 's/.* image ([0-9]+)x([0-9]+).*/\1/')
+    h=$(echo "$line" | sed -E 's/.* image ([0-9]+)x([0-9]+).*/\2/')
+    [ "${n:-0}" -gt 0 ] || n=1
+    SKIN_CLOSE_ALIGN=$align
+    SKIN_CLOSE="$((x - w / n / 2)) $((y + h / 2))"
+    [ "$align" = 0 ] && SKIN_CLOSE="$((x + w / n / 2)) $((y + h / 2))"
+  fi
+}
+
+# window_origin WINDOW [CLIENT_W CLIENT_H]: the client area's top-left
+# corner on the screen. Skinned, the skin's left and top widths say where it
+# is; unskinned, Wine's frame is the same on both sides and the caption is
+# what is left of the height.
+window_origin() {
   local geo x y w h fx cap
-  geo=$(xdotool getwindowgeometry --shell "$PELLAMY_WID")
+  geo=$(xdotool getwindowgeometry --shell "$1")
   x=$(echo "$geo" | sed -n 's/^X=//p'); y=$(echo "$geo" | sed -n 's/^Y=//p')
   w=$(echo "$geo" | sed -n 's/^WIDTH=//p'); h=$(echo "$geo" | sed -n 's/^HEIGHT=//p')
-  fx=$(( (w - CLIENT_W) / 2 )); cap=$(( h - CLIENT_H - 2 * fx ))
-  echo "$((x + fx)) $((y + fx + cap))"
+  if [ -n "$SKIN_LEFT" ]; then
+    echo "$((x + SKIN_LEFT)) $((y + SKIN_TOP))"
+  elif [ -n "${2:-}" ]; then
+    fx=$(( (w - $2) / 2 )); cap=$(( h - $3 - 2 * fx ))
+    echo "$((x + fx)) $((y + fx + cap))"
+  else
+    # A dialog of Wine's own frame: one pixel and a caption.
+    echo "$((x + 1)) $((y + 19))"
+  fi
 }
+
+pellamy_origin() { window_origin "$PELLAMY_WID" "$CLIENT_W" "$CLIENT_H"; }
 
 pellamy_move() {  # client x, client y
   local o
@@ -84,9 +134,25 @@ pellamy_screenshot() {  # file
   import -window "$PELLAMY_WID" "$1"
 }
 
-# Closes the window with its caption's close button.
+# Closes the window with its caption's close button: the skin's, wherever
+# the skin puts it, or Wine's.
 pellamy_close() {
-  pellamy_click 382 -12 >/dev/null 2>&1 || true
+  local geo x y w
+  if [ -n "$SKIN_CLOSE" ]; then
+    geo=$(xdotool getwindowgeometry --shell "$PELLAMY_WID" 2>/dev/null) || return 0
+    x=$(echo "$geo" | sed -n 's/^X=//p'); y=$(echo "$geo" | sed -n 's/^Y=//p'); w=$(echo "$geo" | sed -n 's/^WIDTH=//p')
+    local c=($SKIN_CLOSE)
+    if [ "$SKIN_CLOSE_ALIGN" = 1 ]; then
+      xdotool mousemove --sync $((x + w - ${c[0]} )) $((y + ${c[1]})) 2>/dev/null
+    else
+      xdotool mousemove --sync $((x + ${c[0]})) $((y + ${c[1]})) 2>/dev/null
+    fi
+    xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+  elif [ -n "$SKIN_LEFT" ]; then
+    xdotool key --window "$PELLAMY_WID" alt+F4 2>/dev/null || true
+  else
+    pellamy_click 382 -12 >/dev/null 2>&1 || true
+  fi
   for _ in $(seq 300); do kill -0 "$PELLAMY_PID" 2>/dev/null || return 0; sleep 0.1; done
   echo "Pellamy did not end" >&2
   kill "$PELLAMY_PID" 2>/dev/null
@@ -114,9 +180,22 @@ wait_for_files() {
   return 1
 }
 
-# dialog_click WINDOW X Y: a click at a point of another window; a dialog
-# just shown takes a click only when the press lasts a moment.
+# dialog_click WINDOW X Y: a click at a point of another window's client
+# area; a dialog just shown takes a click only when the press lasts a moment.
 dialog_click() {
+  local o
+  o=($(window_origin "$1"))
+  xdotool mousemove --sync $((o[0] + $2)) $((o[1] + $3))
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.15
+  xdotool mouseup 1
+  sleep 0.3
+}
+
+# window_click WINDOW X Y: the same at a point of the whole window (its
+# frame and menu bar included).
+window_click() {
   local geo x y
   geo=$(xdotool getwindowgeometry --shell "$1")
   x=$(echo "$geo" | sed -n 's/^X=//p'); y=$(echo "$geo" | sed -n 's/^Y=//p')

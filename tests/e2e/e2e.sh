@@ -133,10 +133,10 @@ case "$case_name" in
     sleep 0.5
     target="$out"
     if [ "$case_name" = browse-cancel ]; then
-      dialog_click "$dialog" 238 293   # Cancel: the typed path stays
+      dialog_click "$dialog" 237 274   # Cancel: the typed path stays
     else
-      dialog_click "$dialog" 79 104    # the drive C: item
-      dialog_click "$dialog" 158 293   # OK: C:\ keeps its one backslash
+      dialog_click "$dialog" 78 85     # the drive C: item
+      dialog_click "$dialog" 157 274   # OK: C:\ keeps its one backslash
       target="$WINEPREFIX/drive_c"
     fi
     rm -f "$target/track 3.wav"

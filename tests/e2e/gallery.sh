@@ -42,7 +42,7 @@ echo "both forms open; screenshot in $shot"
 [ "$(pixel "$main" 14 53)" = "0,0,128" ] || fail "tool bar glyph: $(pixel "$main" 14 53)"
 
 # "Message box" asks; N answers No from the keyboard.
-dialog_click "$main" 171 149
+window_click "$main" 171 149
 box=$(find_window '^gallery$') || fail "no message box"
 xdotool key --window "$box" n
 sleep 0.5
@@ -50,7 +50,7 @@ sleep 0.5
 echo "message box opened by its button and answered with N"
 
 # View opened by the mouse, Tool bar chosen by its key: the bar goes.
-dialog_click "$main" 80 33
+window_click "$main" 80 33
 xdotool key t
 sleep 0.5
 [ "$(pixel "$main" 14 53)" != "0,0,128" ] || fail "tool bar still shown"

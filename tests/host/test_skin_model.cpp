@@ -3,10 +3,13 @@
 // actions on a hand-driven timer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -497,7 +500,7 @@ TEST_F(SkinActivation, LoadedWithoutASkinTurnsActiveOff) {
   EXPECT_FALSE(Timer().Enabled());
   EXPECT_EQ(SkinManager->PendingAction(), 0);
   ASSERT_FALSE(trace.empty());
-  EXPECT_NE(trace[0].find("InstallHook: not available yet"), std::string::npos);
+  EXPECT_NE(trace[0].find("InstallHook: not available without window work"), std::string::npos);
 }
 
 TEST_F(SkinActivation, RequestsBeforeTheFirstActivationOnlySwitchEnabled) {
@@ -633,6 +636,140 @@ TEST_F(SkinActivation, DestructionUnregisters) {
   delete other;
   EXPECT_TRUE(SkinManager->SkinDatas().empty());
   EXPECT_EQ(SkinManager->PendingSkinData, nullptr);
+}
+
+// A window side that records what the manager asks of it.
+class RecordingWindowWork : public TSkinWindowWork {
+ public:
+  explicit RecordingWindowWork(std::vector<std::string>& log) : FLog(log) {}
+  void InstallHook() override { FLog.push_back("hook"); }
+  bool AddWindow(TSkinWindowHandle) override {
+    FLog.push_back("add");
+    return true;
+  }
+  void RemoveWindow(TSkinWindowHandle) override { FLog.push_back("remove"); }
+  void ClearAllCaptionButtons() override { FLog.push_back("clear"); }
+  void DoAction(int action, TSkinData& skinData) override {
+    FLog.push_back("action " + std::to_string(action) + " " + skinData.Name());
+  }
+  void SetMdiMax(bool value) override { FLog.push_back(value ? "max" : "nomax"); }
+  int CountMdiChildren() const override { return 0; }
+
+ private:
+  std::vector<std::string>& FLog;
+};
+
+class SkinWindowWork : public SkinActivation {
+ protected:
+  void SetUp() override {
+    FPrevious = SetSkinWindowWorkFactory([this](TSkinManage&) { return std::make_unique<RecordingWindowWork>(log); });
+  }
+  void TearDown() override {
+    FreeSkinManager();
+    SetSkinWindowWorkFactory(FPrevious);
+    TSkinData::FormWindowOf = FPreviousFormWindow;
+  }
+
+  std::vector<std::string> log;
+  TSkinWindowWorkFactory FPrevious;
+  std::function<TSkinWindowHandle(TComponent*)> FPreviousFormWindow = TSkinData::FormWindowOf;
+};
+
+// A form's component is made while the form loads, as the main window makes
+// SkinData1: it must read as loading, so that ApplySkin (run by SkinFile)
+// waits for Loaded and Loaded registers it once.
+TEST_F(SkinWindowWork, ComponentMadeWhileItsFormLoadsWaitsForTheFormsLoaded) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / "pellamy-test-skin-owner.tmp";
+  {
+    const Bytes bytes = PackSkin({{"a.ini", Text("[TitlebarSkin]\r\nSkinName=Owned\r\n")}});
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  TComponent form(nullptr);
+  form.BeginLoading();
+  auto* data = new TSkinData(&form);
+  data->SetName("SkinData1");
+  EXPECT_NE(data->ComponentState() & csReading, 0u) << "made while its owner loads";
+  data->SetActive(true);
+  data->SetSkinFile(path.string());
+  std::filesystem::remove(path);
+  EXPECT_EQ(data->SkinName, "Owned");
+  EXPECT_EQ(SkinManager, nullptr) << "nothing applied while the form is read";
+  form.EndLoading();
+  ASSERT_NE(SkinManager, nullptr);
+  EXPECT_EQ(log, std::vector<std::string>{"hook"}) << "no caption buttons cleared, no reskin";
+  EXPECT_EQ(SkinManager->SkinDatas(), std::vector<TSkinData*>{data});
+  EXPECT_EQ(SkinManager->PendingAction(), TSkinManage::kActionSkin);
+  EXPECT_EQ(SkinManager->PendingSkinData, nullptr) << "nothing designated by a reskin request";
+  EXPECT_TRUE(SkinManager->Enabled);
+}
+
+TEST_F(SkinWindowWork, ApplySkinBeforeLoadedRegistersOnceWithOneHook) {
+  skin.SetName("early");
+  skin.ApplySkin();  // no manager yet: runs Loaded itself
+  skin.BeginLoading();
+  skin.EndLoading();
+  EXPECT_EQ(SkinManager->SkinDatas(), std::vector<TSkinData*>{&skin});
+  // One hook request per Loaded; the window side installs only once.
+  EXPECT_EQ(std::count(log.begin(), log.end(), "hook"), 2);
+}
+
+TEST_F(SkinWindowWork, TimedActionsReachTheWindowSide) {
+  skin.SetName("S");
+  Stream(false, TSkinFormType::sfMainform, true);
+  SkinManager->ActivationCount = 1;
+  log.clear();
+  skin.SetActive(true);
+  Timer().Elapse(250);
+  skin.SetActive(false);
+  Timer().Elapse(250);
+  skin.ApplySkin();
+  Timer().Elapse(250);
+  EXPECT_EQ(log, (std::vector<std::string>{"action 1 S", "action 2 S", "clear", "action 3 S"}));
+}
+
+TEST_F(SkinWindowWork, OnlyThisFormAndDialogWindowsGetTheirOwnSkinData) {
+  TComponent formA(nullptr), formB(nullptr);
+  TSkinData::FormWindowOf = [&](TComponent* owner) -> TSkinWindowHandle {
+    return owner == &formA ? reinterpret_cast<TSkinWindowHandle>(0xA) : reinterpret_cast<TSkinWindowHandle>(0xB);
+  };
+  const auto make = [](TComponent* owner, TSkinFormType type) {
+    auto* s = new TSkinData(owner);
+    s->BeginLoading();
+    s->SetSkinFormtype(type);
+    s->EndLoading();
+    return s;
+  };
+  TSkinData* main1 = make(nullptr, TSkinFormType::sfMainform);
+  TSkinData* onlyA1 = make(&formA, TSkinFormType::sfOnlyThisForm);
+  TSkinData* onlyA2 = make(&formA, TSkinFormType::sfOnlyThisForm);
+  TSkinData* main2 = make(nullptr, TSkinFormType::sfMainform);
+  TSkinManage& m = *SkinManager;
+  const auto a = reinterpret_cast<TSkinWindowHandle>(0xA);
+  const auto other = reinterpret_cast<TSkinWindowHandle>(0xC);
+  EXPECT_EQ(m.SelectSkinData(a, "TFormA"), onlyA2) << "the last registered of the owner form";
+  EXPECT_EQ(m.SelectSkinData(other, "#32770"), main2) << "no dialog skin data: the last main-form one";
+  TSkinData* dialog = make(nullptr, TSkinFormType::sfDialog);
+  EXPECT_EQ(m.SelectSkinData(other, "#32770"), dialog);
+  EXPECT_EQ(m.SelectSkinData(other, "TMESSAGEFORM"), dialog) << "letter case does not count";
+  EXPECT_EQ(m.SelectSkinData(other, "TOther"), main2);
+  delete main1;
+  delete main2;
+  EXPECT_EQ(m.SelectSkinData(other, "TOther"), onlyA1) << "else the first registered";
+  delete onlyA1;
+  delete onlyA2;
+  delete dialog;
+  EXPECT_EQ(m.SelectSkinData(other, "TOther"), nullptr);
+}
+
+TEST_F(SkinWindowWork, TheFirstMainFormSkinDataDecidesWhichClassesAreSkinned) {
+  EXPECT_TRUE(CreateSkinManager().CanSkinClass("SysMonthCal32")) << "no skin data: yes";
+  Stream(false, TSkinFormType::sfMainform, false);
+  EXPECT_FALSE(SkinManager->CanSkinClass("SysMonthCal32"));
+  EXPECT_TRUE(SkinManager->CanSkinClass("TfrPreview")) << "xcFastReport is not in the set";
+  skin.OnFormSkin = [](TSkinData*, const std::string& name, bool& doSkin) { doSkin = name == "SysMonthCal32"; };
+  EXPECT_TRUE(SkinManager->CanSkinClass("SysMonthCal32")) << "the event alone decides";
+  EXPECT_FALSE(SkinManager->CanSkinClass("TForm1"));
 }
 
 }  // namespace

@@ -558,6 +558,8 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       return false;
     case WM_NCLBUTTONDBLCLK:
       if (item != nullptr) {
+        // The second press of a double click on a button is a press.
+        item->MouseDown();
         result = 0;
         return true;
       }
@@ -892,6 +894,10 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
 bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (msg) {
     case WM_NCCALCSIZE: {
+      // The default handling rewrites the rectangle; the proposed window
+      // rectangle is what the skin's frame is taken from.
+      RECT proposed{};
+      if (wparam != 0) proposed = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam)->rgrc[0];
       result = PassOn(msg, wparam, lparam);
       if (wparam == 0) {
         result = 0;
@@ -903,24 +909,8 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
         result = WVR_REDRAW;
         return true;
       }
-      const WINDOWPOS* pos = params->lppos;
-      int x = params->rgrc[0].left, y = params->rgrc[0].top;
-      int cx = 0, cy = 0;
-      if (pos != nullptr) {
-        cx = pos->cx, cy = pos->cy;
-        x = pos->x, y = pos->y;
-        // Child windows' positions are in their parent's client area, as
-        // the rectangles are.
-      }
-      if (pos == nullptr || (pos->flags & SWP_NOSIZE) != 0) {
-        RECT window;
-        GetWindowRect(Handle, &window);
-        cx = window.right - window.left, cy = window.bottom - window.top;
-      }
-      // The proposed rectangle is where the window goes; keep its origin.
-      x = params->rgrc[0].left;
-      y = params->rgrc[0].top;
-      const TSkinRect client = FrameClientRect(x, y, cx, cy, Metrics, MenuHeight);
+      const TSkinRect client = FrameClientRect(proposed.left, proposed.top, proposed.right - proposed.left,
+                                               proposed.bottom - proposed.top, Metrics, MenuHeight);
       params->rgrc[0] = ToRect(client);
       if (params->rgrc[0].right < params->rgrc[0].left) params->rgrc[0].right = params->rgrc[0].left;
       if (params->rgrc[0].bottom < params->rgrc[0].top) params->rgrc[0].bottom = params->rgrc[0].top;

@@ -1,0 +1,545 @@
+// The skinned frame on real windows under Wine, with a skin made here of
+// other geometry and colours than ours (uneven borders, a tiled caption with
+// transparent corners, buttons placed by every Align, a centred title
+// without a background), and with our own skin on the main window.
+#include <windows.h>
+// commctrl.h and shlobj.h need windows.h first.
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "SkinPack.h"
+#include "app/MainUnit.h"
+#include "gui/forms/Application.h"
+#include "gui/forms/Forms.h"
+#include "gui/forms/Menus.h"
+#include "imaging/BmpFormat.h"
+#include "ripper/DeviceIo.h"
+#include "ripper/DriveScan.h"
+#include "ripper/VirtualCdDeviceIo.h"
+#include "skin/hooks/SkinWindows.h"
+#include "support_app.h"
+#include "support_target.h"
+
+namespace pellamy::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Colours (0x00RRGGBB) that say which piece or state a pixel came from.
+constexpr std::uint32_t kLeftActive = 0x208040, kLeftInactive = 0x104020;
+constexpr std::uint32_t kRightActive = 0x2040A0, kBottomActive = 0xA04020;
+constexpr std::uint32_t kTopActive = 0x603080, kTopInactive = 0x301840;
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+constexpr std::uint32_t kCloseStates[4] = {0xE00000, 0x00E000, 0x0000E0, 0xE0E000};
+constexpr std::uint32_t kMinStates[4] = {0xC04000, 0x00C040, 0x4000C0, 0xC0C0C0};
+constexpr std::uint32_t kMaxStates[4] = {0x800000, 0x008000, 0x000080, 0x808000};
+constexpr std::uint32_t kMenuBorder = 0x30C0C0;
+
+// Frame widths of the test skin: left 7, caption 30, right 3, bottom 4.
+constexpr int kLeft = 7, kTop = 30, kRight = 3, kBottom = 4;
+
+std::uint32_t Pixel(const TPixelImage& image, int x, int y) {
+  return image.Pixels[static_cast<std::size_t>(y) * image.Width + x];
+}
+
+// count state images of w x h, side by side or stacked, filled with colours.
+Bytes Strip(int w, int h, const std::vector<std::uint32_t>& colours, bool stacked, bool magentaCorner = false) {
+  const int n = static_cast<int>(colours.size());
+  TPixelImage image{stacked ? w : w * n, stacked ? h * n : h, {}};
+  image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height);
+  for (int i = 0; i < n; ++i)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const int px = stacked ? x : i * w + x, py = stacked ? i * h + y : y;
+        std::uint32_t c = colours[static_cast<std::size_t>(i)];
+        if (magentaCorner && x < 3 && y < 3) c = kMagenta;
+        image.Pixels[static_cast<std::size_t>(py) * image.Width + px] = c;
+      }
+  return EncodeBmp24(image);
+}
+
+Bytes Text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+
+const char* kDescription =
+    "[TitlebarSkin]\r\nSkinName=Other Geometry\r\n"
+    "[Personality]\r\nLeft=l.bmp\r\nRight=r.bmp\r\nTop=t.bmp\r\nBottom=b.bmp\r\n"
+    "LeftFrame=2\r\nRightFrame=1\r\nTopFrame=2\r\nBottomFrame=1\r\n"
+    "LeftTopHeight=0\r\nLeftBotHeight=0\r\nRightTopHeight=0\r\nRightBotHeight=0\r\n"
+    "TopTopHeight=0\r\nTopBotHeight=0\r\nBottomTopHeight=0\r\nBottomBotHeight=0\r\n"
+    "LeftStretch=1\r\nRightStretch=1\r\nTopStretch=0\r\nBottomStretch=1\r\n"
+    "LeftTrans=0\r\nRightTrans=0\r\nTopTrans=1\r\nBottomTrans=0\r\n"
+    "TextShift=0\r\nTextRightClip=0\r\nTextAlignment=1\r\nTXTBackleft=0\r\nTXTBackRight=0\r\n"
+    "[Colours]\r\nButtonFace=200,190,170\r\nTitleTextActive=255,255,255\r\nTitleTextNoActive=128,128,128\r\n"
+    "[ButtonClose]\r\nAction=0\r\nAlign=0\r\nXcoord=6\r\nYcoord=5\r\nVisibility=0\r\nVisibility1=0\r\nframe=4\r\n"
+    "ButtonImage=close.bmp\r\n"
+    "[ButtonMinimize]\r\nAction=2\r\nAlign=1\r\nXcoord=30\r\nYcoord=6\r\nVisibility=8\r\nVisibility1=0\r\nframe=4\r\n"
+    "ButtonImage=min.bmp\r\n"
+    "[ButtonMaximize]\r\nAction=1\r\nAlign=2\r\nXcoord=4\r\nYcoord=6\r\nVisibility=2\r\nVisibility1=6\r\nframe=4\r\n"
+    "ButtonImage=max.bmp\r\n"
+    "[ButtonIcon]\r\nAction=3\r\nAlign=3\r\nXcoord=4\r\nYcoord=7\r\nVisibility=0\r\nVisibility1=0\r\n"
+    "[MenuBackground]\r\nImage=menu.bmp\r\nLeftWidth=4\r\nTopHeight=4\r\nRightWidth=4\r\nBottomHeight=4\r\n";
+
+Bytes TestSkin() {
+  return PackSkin(
+      {{"skin.ini", Text(kDescription)},
+       {"l.bmp", Strip(kLeft, 20, {kLeftActive, kLeftInactive}, false)},
+       {"r.bmp", Strip(kRight, 20, {kRightActive}, false)},
+       {"t.bmp", Strip(12, kTop, {kTopActive, kTopInactive}, true, true)},
+       {"b.bmp", Strip(20, kBottom, {kBottomActive}, true)},
+       {"close.bmp", Strip(16, 16, {kCloseStates[0], kCloseStates[1], kCloseStates[2], kCloseStates[3]}, false)},
+       {"min.bmp", Strip(14, 14, {kMinStates[0], kMinStates[1], kMinStates[2], kMinStates[3]}, false)},
+       {"max.bmp", Strip(14, 14, {kMaxStates[0], kMaxStates[1], kMaxStates[2], kMaxStates[3]}, false)},
+       {"menu.bmp", Strip(12, 12, {kMenuBorder}, false)}});
+}
+
+std::string WriteSkin(const std::string& name, const Bytes& bytes) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path.string();
+}
+
+template <class Done>
+bool PumpUntil(Done done, DWORD limit = 5000) {
+  const DWORD start = GetTickCount();
+  while (!done() && GetTickCount() - start < limit) {
+    Application()->ProcessMessages();
+    if (!done()) Sleep(5);
+  }
+  return done();
+}
+
+void Pump(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+// A form that carries its skin data as the main window does: made while the
+// form loads, with the stored settings in their order.
+class TSkinnedForm : public TForm {
+ public:
+  TSkinnedForm(TComponent* owner, const std::string& skinFile) : TForm(owner) {
+    BeginLoading();
+    SetText("A skinned test form");
+    SetBorderStyle(bsSingle);
+    SetClientSize(300, 200);
+    SetBounds(200, 150, Width(), Height());
+    Skin = new TSkinData(this);
+    Skin->SetActive(true);
+    Skin->SetSkinFile(skinFile);
+    Skin->SetSkinFormtype(TSkinFormType::sfMainform);
+    EndLoading();
+  }
+  TSkinData* Skin;
+};
+
+class SkinFrame : public GdiBalancedTest {
+ protected:
+  void SetUp() override {
+    App();
+    UseSkinWindows();
+    GdiBalancedTest::SetUp();
+    skinFile = WriteSkin("pellamy-frame-test.tmp", TestSkin());
+  }
+  void TearDown() override {
+    delete form;
+    form = nullptr;
+    FreeSkinManager();
+    std::filesystem::remove(skinFile);
+    GdiBalancedTest::TearDown();
+  }
+
+  // The form shown and skinned by its first activation.
+  TWinSkinForm* Open() {
+    form = new TSkinnedForm(nullptr, skinFile);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    TWinSkinForm* frame = nullptr;
+    PumpUntil([&] {
+      frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(form->Handle()) : nullptr;
+      return frame != nullptr && frame->Phase == phActive;
+    });
+    return frame;
+  }
+
+  RECT WindowRect() const {
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    return r;
+  }
+  POINT Screen(int x, int y) const {
+    const RECT r = WindowRect();
+    return {r.left + x, r.top + y};
+  }
+  // The frame as it paints, read back from a DIB of the window's size.
+  TPixelImage Painted(TWinSkinForm& frame) const {
+    const RECT r = WindowRect();
+    TDibTarget target(r.right - r.left, r.bottom - r.top);
+    frame.PaintFrame(target.Dc());
+    return target.Area(0, 0, r.right - r.left, r.bottom - r.top);
+  }
+  void MouseTo(POINT p) const {
+    SetCursorPos(p.x, p.y);
+    mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+    Pump(150);
+  }
+
+  std::string skinFile;
+  TSkinnedForm* form = nullptr;
+};
+
+TEST_F(SkinFrame, TheWindowGrowsByTheSkinsFrameAndKeepsItsClient) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr) << "skinned at its first activation";
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  const RECT r = WindowRect();
+  EXPECT_EQ(r.right - r.left, 300 + kLeft + kRight);
+  EXPECT_EQ(r.bottom - r.top, 200 + kTop + kBottom);
+  POINT origin{0, 0};
+  ClientToScreen(form->Handle(), &origin);
+  EXPECT_EQ(origin.x - r.left, kLeft);
+  EXPECT_EQ(origin.y - r.top, kTop);
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, 0) << "the caption is the skin's";
+  EXPECT_EQ(SendMessageW(form->Handle(), kSkinnedQuery, 0, 0), 1);
+  EXPECT_EQ(form->Color(), RGB(200, 190, 170)) << "the form takes the skin's face colour";
+
+  // The form's own setters do not bring the system caption back.
+  form->SetBorderIcons(biSystemMenu | biMinimize | biMaximize);
+  form->SetBorderStyle(bsSingle);
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, 0);
+  form->SetClientSize(320, 210);
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 320);
+  EXPECT_EQ(client.bottom, 210);
+}
+
+TEST_F(SkinFrame, TheRegionLeavesOutTheCaptionsMagentaCorners) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
+  ASSERT_NE(GetWindowRgn(form->Handle(), region.get()), ERROR);
+  EXPECT_FALSE(PtInRegion(region.get(), kLeft + 1, 1)) << "the top piece's corner is transparent";
+  EXPECT_TRUE(PtInRegion(region.get(), kLeft + 5, 5));
+  EXPECT_TRUE(PtInRegion(region.get(), 1, 1)) << "the left piece has no transparency";
+  EXPECT_TRUE(PtInRegion(region.get(), kLeft + 150, kTop + 100)) << "the client";
+}
+
+TEST_F(SkinFrame, PiecesButtonsAndTitleWhereTheSkinPutsThem) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  frame->Active = true;
+  const TPixelImage shot = Painted(*frame);
+  const int w = shot.Width, h = shot.Height;
+  EXPECT_EQ(Pixel(shot, 2, h / 2), kLeftActive);
+  EXPECT_EQ(Pixel(shot, w - 2, h / 2), kRightActive);
+  EXPECT_EQ(Pixel(shot, w / 2, h - 2), kBottomActive);
+  EXPECT_EQ(Pixel(shot, kLeft + 36 + 1, 2), kMagenta) << "tiled: every 12 pixels a corner of the tile";
+  EXPECT_EQ(Pixel(shot, kLeft + 24 + 5, 20), kTopActive);
+
+  // Align 0: from the left edge; Align 1: from the right; 2 and 3 beside the
+  // title, which is centred.
+  const auto bounds = [&](int action) {
+    for (auto& b : frame->CaptionButtons)
+      if (b->ButtonData->Action == action) return b->Bounds;
+    return RECT{};
+  };
+  EXPECT_EQ(bounds(0).left, 6);
+  EXPECT_EQ(bounds(0).top, 5);
+  EXPECT_EQ(Pixel(shot, 6 + 8, 5 + 8), kCloseStates[0]);
+  EXPECT_EQ(bounds(2).left, w - 30);
+  EXPECT_EQ(Pixel(shot, w - 30 + 7, 6 + 7), kMinStates[0]);
+  const int textMiddle = (frame->TextRect.Left + frame->TextRect.Right) / 2;
+  EXPECT_NEAR(textMiddle, kLeft + (w - kLeft - kRight) / 2, 1) << "centred title";
+  EXPECT_EQ(bounds(1).right, frame->TextRect.Left - 4) << "maximise left of the title";
+  EXPECT_EQ(Pixel(shot, bounds(1).left + 7, 6 + 7), kMaxStates[0]);
+  EXPECT_EQ(bounds(3).left, frame->TextRect.Right + 4) << "the icon right of the title";
+
+  frame->Active = false;
+  const TPixelImage inactive = Painted(*frame);
+  EXPECT_EQ(Pixel(inactive, 2, h / 2), kLeftInactive);
+  EXPECT_EQ(Pixel(inactive, kLeft + 24 + 5, 20), kTopInactive);
+  EXPECT_EQ(Pixel(inactive, 6 + 8, 5 + 8), kCloseStates[3]) << "the inactive image";
+}
+
+TEST_F(SkinFrame, HoverPressAndReleaseByTheMouse) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return frame->Active; }));
+  TWinSysButton* min = nullptr;
+  for (auto& b : frame->CaptionButtons)
+    if (b->ButtonData->Action == 2) min = b.get();
+  ASSERT_NE(min, nullptr);
+  const RECT r = WindowRect();
+  const POINT centre{r.left + (min->Bounds.left + min->Bounds.right) / 2,
+                     r.top + (min->Bounds.top + min->Bounds.bottom) / 2};
+  MouseTo(centre);
+  EXPECT_EQ(min->State, 3) << "hot";
+  EXPECT_EQ(frame->HotItem, min);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Pump(150);
+  EXPECT_EQ(min->State, 2) << "pressed";
+  EXPECT_FALSE(IsIconic(form->Handle())) << "nothing before the release";
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return IsIconic(form->Handle()) != FALSE; })) << "minimised on release";
+  ShowWindow(form->Handle(), SW_RESTORE);
+  Pump(200);
+  EXPECT_FALSE(IsIconic(form->Handle()));
+  MouseTo({r.left + 150, r.top + 150});
+  EXPECT_TRUE(PumpUntil([&] { return frame->HotItem == nullptr; }, 1000)) << "the hover timer lets go";
+}
+
+TEST_F(SkinFrame, CloseButtonAndDoubleClickOnTheIcon) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return frame->Active; }));
+  // The icon's first click opens the system menu; a second within the
+  // double-click time closes the window.
+  RECT icon{};
+  for (auto& b : frame->CaptionButtons)
+    if (b->ButtonData->Action == 3) icon = b->Bounds;
+  const POINT p = Screen((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    EndMenu();
+  });
+  MouseTo(p);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  Pump(100);  // the system menu's loop runs until the timer ends it
+  ASSERT_TRUE(IsWindowVisible(form->Handle()));
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form->Handle()); }, 2000)) << "closed by the double click";
+}
+
+TEST_F(SkinFrame, HitTestingTakesSignedPoints) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  // Left of and above the primary monitor, as on a second screen there.
+  SetWindowPos(form->Handle(), nullptr, -600, -400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT r = WindowRect();
+  ASSERT_LT(r.left, 0);
+  const auto hit = [&](int x, int y) {
+    return SendMessageW(form->Handle(), WM_NCHITTEST, 0, MAKELPARAM(r.left + x, r.top + y));
+  };
+  EXPECT_EQ(hit(kLeft + 60, 15), HTCAPTION);
+  EXPECT_EQ(hit(kLeft + 100, kTop + 50), HTCLIENT);
+}
+
+TEST_F(SkinFrame, UnskinningGivesBackSizeStylesAndRegion) {
+  form = new TSkinnedForm(nullptr, skinFile);
+  form->Show();
+  const RECT before = WindowRect();
+  const LONG_PTR style = GetWindowLongPtrW(form->Handle(), GWL_STYLE);
+  SetForegroundWindow(form->Handle());
+  ASSERT_TRUE(PumpUntil([&] {
+    TWinSkinForm* f = SkinWindows()->FindSkinForm(form->Handle());
+    return f != nullptr && f->Phase == phActive;
+  }));
+  form->Skin->SetActive(false);
+  ASSERT_TRUE(PumpUntil([&] { return SkinWindows()->FindSkinForm(form->Handle()) == nullptr; }));
+  const RECT after = WindowRect();
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, style & WS_CAPTION);
+  UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(GetWindowRgn(form->Handle(), region.get()), ERROR) << "no region left";
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  EXPECT_NE(SendMessageW(form->Handle(), kSkinnedQuery, 0, 0), 1);
+}
+
+TEST_F(SkinFrame, AHundredReskinsGiveBackEveryHandle) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const std::string rip = WriteSkin("pellamy-frame-test-2.tmp", TestSkin());
+  const auto counts = LiveHandleCounts();
+  for (int i = 0; i < 100; ++i) {
+    form->Skin->SetSkinFile(i % 2 == 0 ? rip : skinFile);
+    SkinManager->DoPendingAction();
+    frame->PaintFrame();
+  }
+  Pump(100);
+  const auto now = LiveHandleCounts();
+  for (int i = 0; i < kHandleKinds; ++i) EXPECT_EQ(now[i], counts[i]) << HandleKindName(static_cast<THandleKind>(i));
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 300) << "the client stays through every reskin";
+  std::filesystem::remove(rip);
+}
+
+// A plain dialog: skinned on activation, its background the face colour,
+// gone from the list once destroyed.
+INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg == WM_CLOSE) {
+    DestroyWindow(dialog);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+HWND PlainDialog(HWND owner, const wchar_t* caption) {
+  struct alignas(4) {
+    DLGTEMPLATE tmpl;
+    WORD menu, cls;
+    wchar_t title[64];
+  } t{};
+  t.tmpl.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;
+  t.tmpl.cx = 120;
+  t.tmpl.cy = 60;
+  wcsncpy(t.title, caption, 63);
+  return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &t.tmpl, owner, &PlainDialogProc, 0);
+}
+
+TEST_F(SkinFrame, DialogsAndMessageBoxesWearTheSkinAndAHundredComeAndGo) {
+  ASSERT_NE(Open(), nullptr);
+  const auto counts = LiveHandleCounts();
+  for (int i = 0; i < 100; ++i) {
+    HWND dialog = PlainDialog(form->Handle(), L"Plain dialog");
+    ASSERT_NE(dialog, nullptr);
+    SetForegroundWindow(dialog);
+    ASSERT_TRUE(PumpUntil([&] { return SendMessageW(dialog, kSkinnedQuery, 0, 0) == 1; }, 2000)) << i;
+    if (i == 0) {
+      // The caption stays (the dialog has an owner); the frame is the skin's.
+      RECT window, client;
+      GetWindowRect(dialog, &window);
+      GetClientRect(dialog, &client);
+      Pump(300);
+      GetWindowRect(dialog, &window);
+      EXPECT_EQ((window.right - window.left) - client.right, kLeft + kRight);
+      EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom);
+    }
+    DestroyWindow(dialog);
+  }
+  SkinWindows()->PurgeDestroyedForms();
+  EXPECT_EQ(SkinWindows()->SkinForms().size(), 1u) << "only the form is left";
+  const auto now = LiveHandleCounts();
+  for (int k = 0; k < kHandleKinds; ++k) EXPECT_EQ(now[k], counts[k]) << HandleKindName(static_cast<THandleKind>(k));
+
+  // A message box whose caption is wider than its text is widened to it.
+  static HWND seen = nullptr;
+  static int width = 0;
+  static bool skinned = false;
+  seen = nullptr;
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowW(L"#32770", L"A message box with a caption much wider than the text it shows");
+    if (box == nullptr) return;
+    KillTimer(nullptr, id);
+    seen = box;
+    skinned = SendMessageW(box, kSkinnedQuery, 0, 0) == 1;
+    RECT r;
+    GetWindowRect(box, &r);
+    width = r.right - r.left;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  });
+  const wchar_t* caption = L"A message box with a caption much wider than the text it shows";
+  MessageBoxW(form->Handle(), L"Hi", caption, MB_OK);
+  ASSERT_NE(seen, nullptr);
+  EXPECT_TRUE(skinned);
+  EXPECT_GE(width, static_cast<int>(wcslen(caption) + 7) * 3) << "at least the caption in spaces";
+}
+
+TEST_F(SkinFrame, ThePopupMenuBorderIsTheSkins) {
+  ASSERT_NE(Open(), nullptr);
+  static bool subclassed = false;
+  static std::uint32_t corner = 0, inner = 0;
+  subclassed = false;
+  SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    if (menu == nullptr) return;
+    KillTimer(nullptr, id);
+    subclassed = SkinWindows()->IsPopupWindowSkinned(menu);
+    RedrawWindow(menu, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+    HDC dc = GetWindowDC(menu);
+    const COLORREF c = GetPixel(dc, 1, 1), i = GetPixel(dc, 10, 10);
+    ReleaseDC(menu, dc);
+    corner = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    inner = (GetRValue(i) << 16) | (GetGValue(i) << 8) | GetBValue(i);
+    EndMenu();
+  });
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING, 1, L"First item of the popup");
+  AppendMenuW(popup, MF_STRING, 2, L"Second item");
+  POINT p = Screen(60, 80);
+  TrackPopupMenu(popup, TPM_LEFTALIGN, p.x, p.y, 0, form->Handle(), nullptr);
+  DestroyMenu(popup);
+  EXPECT_TRUE(subclassed) << "the hook saw the menu window made";
+  EXPECT_EQ(corner, kMenuBorder) << "the border from MenuBackground";
+  EXPECT_NE(inner, kMenuBorder) << "the items are the menu's own";
+}
+
+TEST_F(SkinFrame, TheFolderPickerIsSkinned) {
+  ASSERT_NE(Open(), nullptr);
+  static bool skinned = false;
+  skinned = false;
+  SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND picker = FindWindowW(L"#32770", L"Browse for Folder");
+    if (picker == nullptr) return;
+    KillTimer(nullptr, id);
+    skinned = SendMessageW(picker, kSkinnedQuery, 0, 0) == 1;
+    PostMessageW(picker, WM_COMMAND, IDCANCEL, 0);
+  });
+  BROWSEINFOW info{};
+  info.hwndOwner = form->Handle();
+  info.lpszTitle = L"Pick";
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
+  if (chosen != nullptr) CoTaskMemFree(chosen);
+  EXPECT_TRUE(skinned);
+}
+
+TEST_F(SkinFrame, FormsTaggedNinetyNineAndTheApplicationWindowStayPlain) {
+  form = new TSkinnedForm(nullptr, skinFile);
+  form->SetTag(99);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  Pump(600);
+  EXPECT_EQ(SkinWindows()->FindSkinForm(form->Handle()), nullptr);
+  EXPECT_FALSE(SkinManager->AddWindow(App().Handle())) << "the hidden application window";
+}
+
+// Our own skin on the main window: its client size is exactly what it was
+// unskinned, whatever the border style.
+TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {
+  App();
+  UseSkinWindows();
+  ASSERT_TRUE(std::filesystem::exists("rip.tmp")) << "run from the program's folder";
+  VirtualCdDeviceIo drive(FirstFreeDriveLetter(), MakeDemoDisc(), &PlatformDeviceIo());
+  SetDeviceIo(&drive);
+  auto* main = App().CreateForm<TMainForm>();
+  main->Show();
+  SetForegroundWindow(main->Handle());
+  TWinSkinForm* frame = nullptr;
+  PumpUntil([&] {
+    frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(main->Handle()) : nullptr;
+    return frame != nullptr && frame->Phase == phActive;
+  });
+  ASSERT_NE(frame, nullptr);
+  RECT client, window;
+  GetClientRect(main->Handle(), &client);
+  GetWindowRect(main->Handle(), &window);
+  EXPECT_EQ(client.right, 392);
+  EXPECT_EQ(client.bottom, 378);
+  EXPECT_EQ(window.right - window.left, 392 + frame->Metrics.Left + frame->Metrics.Right);
+  EXPECT_EQ(window.bottom - window.top, 378 + frame->Metrics.Top + frame->Metrics.Bottom);
+  EXPECT_EQ(frame->SkinData->SkinName, "Pellamy Night");
+  delete main;
+  FreeSkinManager();
+  SetDeviceIo(nullptr);
+}
+
+}  // namespace
+}  // namespace pellamy::test
