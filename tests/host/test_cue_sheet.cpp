@@ -14,6 +14,7 @@
 
 #include "CueSheet.h"
 #include "Exceptions.h"
+#include "VirtualDisc.h"
 
 namespace pellamy {
 namespace {
@@ -147,21 +148,26 @@ TEST_F(CueSheetTest, SeveralFilesFollowOneAnother) {
 
 TEST_F(CueSheetTest, AcceptsTheVariedSpellingsOfRealSheets) {
   const std::vector<std::uint8_t> bin = WriteBin("disc.bin", 200, 4);
-  const std::string sheets[] = {
-      // A byte order mark, CR LF endings, lower case, tabs, ignored commands.
-      "\xEF\xBB\xBF"
-      "rem COMMENT \"x\"\r\nCATALOG 0000000000000\r\nfile \"disc.bin\" binary\r\n"
-      "\ttrack 01 audio\r\n\t\tflags DCP\r\n\t\tisrc ABCDE1234567\r\n\t\tpregap 00:02:00\r\n"
-      "\t\tindex 01 00:00:00\r\n\r\n\ttrack 02 audio\r\n\t\tindex 01 00:02:00\r\n\t\tpostgap 00:01:00\r\n",
+  const struct {
+    std::string sheet;
+    std::vector<std::int32_t> starts;
+  } cases[] = {
+      // A byte order mark, CR LF endings, lower case, tabs, ignored commands;
+      // the gaps are silence the file does not hold.
+      {"\xEF\xBB\xBF"
+       "rem COMMENT \"x\"\r\nCATALOG 0000000000000\r\nfile \"disc.bin\" binary\r\n"
+       "\ttrack 01 audio\r\n\t\tflags DCP\r\n\t\tisrc ABCDE1234567\r\n\t\tpregap 00:02:00\r\n"
+       "\t\tindex 01 00:00:00\r\n\r\n\ttrack 02 audio\r\n\t\tindex 01 00:02:00\r\n\t\tpostgap 00:01:00\r\n",
+       {150, 300, 425}},
       // Lone CR endings and no final line end.
-      "FILE disc.bin BINARY\rTRACK 01 AUDIO\rINDEX 01 00:00:00\rTRACK 02 AUDIO\rINDEX 01 00:02:00",
+      {"FILE disc.bin BINARY\rTRACK 01 AUDIO\rINDEX 01 00:00:00\rTRACK 02 AUDIO\rINDEX 01 00:02:00", {0, 150, 200}},
       // Single-digit fields.
-      "FILE disc.bin BINARY\nTRACK 1 AUDIO\nINDEX 1 0:0:0\nTRACK 2 AUDIO\nINDEX 1 0:2:0\n",
+      {"FILE disc.bin BINARY\nTRACK 1 AUDIO\nINDEX 1 0:0:0\nTRACK 2 AUDIO\nINDEX 1 0:2:0\n", {0, 150, 200}},
   };
-  for (const std::string& sheet : sheets) {
-    SCOPED_TRACE(sheet);
-    std::unique_ptr<TVirtualDisc> disc = Load(sheet);
-    EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{0, 150, 200}));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sheet);
+    std::unique_ptr<TVirtualDisc> disc = Load(c.sheet);
+    EXPECT_EQ(Starts(disc->Toc()), c.starts);
   }
 }
 
@@ -170,6 +176,135 @@ TEST_F(CueSheetTest, AFirstTrackMayStartAfterAHiddenPregap) {
   std::unique_ptr<TVirtualDisc> disc = Load("FILE disc.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:30\n");
   EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{30, 100}));
   EXPECT_EQ(Read(*disc, 0, 30), Slice(bin, 0, 30)) << "the pregap is still readable";
+}
+
+TEST_F(CueSheetTest, GapsAreSilenceThatShiftsEveryLaterPosition) {
+  const std::vector<std::uint8_t> one = WriteBin("one.bin", 100, 11);
+  const std::vector<std::uint8_t> two = WriteBin("two.bin", 80, 12);
+  const std::vector<std::uint8_t> three = WriteBin("three.bin", 60, 13);
+  std::unique_ptr<TVirtualDisc> disc = Load(
+      "FILE \"one.bin\" BINARY\n"
+      "  TRACK 01 AUDIO\n"
+      "    INDEX 01 00:00:00\n"
+      "    POSTGAP 00:00:10\n"
+      "FILE \"two.bin\" BINARY\n"
+      "  TRACK 02 AUDIO\n"
+      "    PREGAP 00:00:20\n"
+      "    INDEX 01 00:00:00\n"
+      "FILE \"three.bin\" BINARY\n"
+      "  TRACK 03 AUDIO\n"
+      "    INDEX 00 00:00:00\n"  // a gap the file holds
+      "    INDEX 01 00:00:15\n"
+      "    POSTGAP 00:00:05\n");
+  // one.bin, 10 + 20 sectors of silence, two.bin, three.bin, 5 of silence.
+  EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{0, 130, 225, 275}));
+  EXPECT_EQ(disc->LeadOutSector(), 275);
+  std::vector<std::uint8_t> all = one;
+  all.resize(all.size() + 30 * kSector, 0);
+  all.insert(all.end(), two.begin(), two.end());
+  all.insert(all.end(), three.begin(), three.end());
+  all.resize(all.size() + 5 * kSector, 0);
+  EXPECT_EQ(Read(*disc, 0, 275), all);
+  EXPECT_EQ(Read(*disc, 95, 40), Slice(all, 95, 40)) << "a read across file, gaps and file";
+  EXPECT_EQ(Read(*disc, 272, 3), std::vector<std::uint8_t>(3 * kSector, 0));
+
+  // The same gaps inside one file: the pregap comes where the track's own
+  // sectors begin, after the previous track's postgap.
+  std::unique_ptr<TVirtualDisc> single = Load(
+      "FILE one.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nPOSTGAP 00:00:02\n"
+      "TRACK 02 AUDIO\nPREGAP 00:00:03\nINDEX 00 00:00:40\nINDEX 01 00:00:50\n");
+  EXPECT_EQ(Starts(single->Toc()), (std::vector<std::int32_t>{0, 55, 105}));
+  std::vector<std::uint8_t> expected = Slice(one, 0, 40);
+  expected.resize(expected.size() + 5 * kSector, 0);
+  const std::vector<std::uint8_t> rest = Slice(one, 40, 60);
+  expected.insert(expected.end(), rest.begin(), rest.end());
+  EXPECT_EQ(Read(*single, 0, 105), expected);
+}
+
+TEST_F(CueSheetTest, TracksMayBeNumberedFromAnyFirstTrack) {
+  WriteBin("disc.bin", 300, 14);
+  std::unique_ptr<TVirtualDisc> disc = Load(
+      "FILE disc.bin BINARY\nTRACK 05 AUDIO\nINDEX 01 00:00:00\nTRACK 06 AUDIO\nINDEX 01 00:01:00\n"
+      "TRACK 07 AUDIO\nINDEX 01 00:03:00\n");
+  const CdromToc& toc = disc->Toc();
+  EXPECT_EQ(toc.FirstTrack, 5);
+  EXPECT_EQ(toc.LastTrack, 7);
+  EXPECT_EQ(toc.TrackData[0].TrackNumber, 5);
+  EXPECT_EQ(toc.TrackData[2].TrackNumber, 7);
+  EXPECT_EQ(toc.TrackData[3].TrackNumber, 0xAA);
+  EXPECT_EQ(TocStartSector(toc.TrackData[3]), 300);
+  // The last tracks a disc can hold.
+  std::string sheet = "FILE disc.bin BINARY\n";
+  for (int t = 97; t <= 99; ++t)
+    sheet += "TRACK " + std::to_string(t) + " AUDIO\nINDEX 01 00:0" + std::to_string(t - 97) + ":00\n";
+  EXPECT_EQ(Load(sheet)->Toc().LastTrack, 99);
+}
+
+TEST_F(CueSheetTest, DataTracksAreMarkedAndReadRaw) {
+  // An enhanced CD: audio, then a data track after its own pregap; the
+  // audio track's postgap comes first.
+  const std::vector<std::uint8_t> audio = WriteBin("audio.bin", 200, 15);
+  const std::vector<std::uint8_t> data = WriteBin("data.bin", 60, 16);
+  std::unique_ptr<TVirtualDisc> disc = Load(
+      "FILE audio.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:01:00\n"
+      "POSTGAP 00:00:04\nFILE data.bin BINARY\nTRACK 03 MODE1/2352\nPREGAP 00:00:30\nINDEX 01 00:00:00\n");
+  const CdromToc& toc = disc->Toc();
+  EXPECT_EQ(Starts(toc), (std::vector<std::int32_t>{0, 75, 234, 294}));
+  EXPECT_FALSE(TocIsDataTrack(toc.TrackData[0]));
+  EXPECT_FALSE(TocIsDataTrack(toc.TrackData[1]));
+  EXPECT_TRUE(TocIsDataTrack(toc.TrackData[2]));
+  EXPECT_EQ(toc.TrackData[2].ControlAdr, 0x14);
+  EXPECT_EQ(Read(*disc, 0, 200), audio);
+  EXPECT_EQ(Read(*disc, 200, 4), std::vector<std::uint8_t>(4 * kSector, 0)) << "audio silence";
+  EXPECT_EQ(Read(*disc, 234, 60), data) << "raw sectors as the file holds them";
+  // The pregap of a data track is made of blank Mode 1 sectors at their own positions.
+  const std::vector<std::uint8_t> gap = Read(*disc, 204, 30);
+  for (int i = 0; i < 30; ++i) {
+    SCOPED_TRACE(i);
+    std::vector<std::uint8_t> blank(kSector, 0);
+    FrameMode1Sector(204 + i, blank.data());
+    EXPECT_TRUE(std::equal(blank.begin(), blank.end(), gap.begin() + i * kSector));
+  }
+
+  // MODE2/2352 reads as stored; its gaps get Mode 2 headers.
+  std::unique_ptr<TVirtualDisc> mode2 = Load(
+      "FILE audio.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nFILE data.bin BINARY\nTRACK 02 MODE2/2352\n"
+      "INDEX 01 00:00:00\nPOSTGAP 00:00:02\n");
+  EXPECT_TRUE(TocIsDataTrack(mode2->Toc().TrackData[1]));
+  EXPECT_EQ(Read(*mode2, 200, 60), data);
+  const std::vector<std::uint8_t> postgap = Read(*mode2, 260, 2);
+  EXPECT_EQ(postgap[15], 2) << "mode byte";
+  EXPECT_EQ(postgap[13], 0x05) << "sector 260 is at 00:05:35";
+  EXPECT_EQ(postgap[14], 0x35);
+  EXPECT_EQ(std::count(postgap.begin() + 16, postgap.begin() + kSector, 0), kSector - 16);
+}
+
+TEST_F(CueSheetTest, UserDataSectorsAreFramedAsTheDiscHoldsThem) {
+  // A MODE1/2048 track and an audio track in one file: positions count
+  // sectors of each track's own size.
+  std::string file;
+  for (int i = 0; i < 50 * 2048; ++i) file += static_cast<char>(i * 13 + i / 2048);
+  const std::vector<std::uint8_t> audio = WriteBin("audio.bin", 40, 17);
+  file.append(audio.begin(), audio.end());
+  WriteFile("mixed.bin", file);
+  std::unique_ptr<TVirtualDisc> disc = Load(
+      "FILE mixed.bin BINARY\nTRACK 01 MODE1/2048\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nPREGAP 00:00:05\n"
+      "INDEX 01 00:00:50\n");
+  EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{0, 55, 95}));
+  EXPECT_TRUE(TocIsDataTrack(disc->Toc().TrackData[0]));
+  EXPECT_EQ(Read(*disc, 55, 40), audio);
+  const std::vector<std::uint8_t> data = Read(*disc, 0, 50);
+  for (int i = 0; i < 50; i += 7) {
+    SCOPED_TRACE(i);
+    std::vector<std::uint8_t> expected(kSector, 0);
+    std::copy(file.begin() + i * 2048, file.begin() + (i + 1) * 2048, expected.begin() + 16);
+    FrameMode1Sector(i, expected.data());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), data.begin() + i * kSector));
+  }
+  std::vector<std::uint8_t> across = Read(*disc, 49, 7);
+  EXPECT_TRUE(std::equal(across.begin(), across.begin() + kSector, data.begin() + 49 * kSector));
+  EXPECT_EQ(std::count(across.begin() + kSector, across.begin() + 6 * kSector, 0), 5 * kSector) << "audio pregap";
+  EXPECT_TRUE(std::equal(audio.begin(), audio.begin() + kSector, across.begin() + 6 * kSector));
 }
 
 TEST_F(CueSheetTest, FileNamesAreRelativeToTheSheet) {
@@ -251,8 +386,9 @@ TEST_F(CueSheetTest, RefusesMalformedSheetsNamingTheLine) {
   WriteFile("odd.bin", std::string(2352 * 3 + 1000, '\x11'));
   const std::string head = "FILE good.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
   const TBadSheet cases[] = {
-      {"data track", "FILE good.bin BINARY\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n", 2, "data track"},
-      {"data track later", head + "TRACK 02 MODE2/2352\n", 4, "data track"},
+      {"data track", "FILE good.bin BINARY\nTRACK 01 MODE2/2336\nINDEX 01 00:00:00\n", 2, "data track"},
+      {"data track later", head + "TRACK 02 CDI/2352\n", 4, "data track"},
+      {"CD+G track", head + "TRACK 02 CDG\n", 4, "CDG"},
       {"unknown track type", "FILE good.bin BINARY\nTRACK 01 VIDEO\n", 2, "VIDEO"},
       {"wave file", "FILE \"a.wav\" WAVE\n", 1, "WAVE"},
       {"mp3 file", "FILE a.mp3 MP3\n", 1, "MP3"},
@@ -265,7 +401,8 @@ TEST_F(CueSheetTest, RefusesMalformedSheetsNamingTheLine) {
       {"no INDEX 01 at the end", head + "TRACK 02 AUDIO\nINDEX 00 00:01:00\n\n", 4, "TRACK 02 has no INDEX 01"},
       {"track number repeated", head + "TRACK 01 AUDIO\n", 4, "TRACK 01 follows TRACK 01"},
       {"track number skipped", head + "TRACK 03 AUDIO\n", 4, "TRACK 03 follows TRACK 01"},
-      {"track numbers going down", "FILE good.bin BINARY\nTRACK 02 AUDIO\n", 2, "TRACK 02"},
+      {"track numbers going down", head + "TRACK 02 AUDIO\nINDEX 01 00:01:00\nTRACK 01 AUDIO\n", 6,
+       "TRACK 01 follows TRACK 02"},
       {"track number zero", "FILE good.bin BINARY\nTRACK 00 AUDIO\n", 2, "out of range"},
       {"track number 100", "FILE good.bin BINARY\nTRACK 100 AUDIO\n", 2, "out of range"},
       {"track number not a number", "FILE good.bin BINARY\nTRACK x1 AUDIO\n", 2, "x1"},
@@ -294,6 +431,28 @@ TEST_F(CueSheetTest, RefusesMalformedSheetsNamingTheLine) {
       {"bare FILE", "FILE\n", 1, "file name expected"},
       {"bare INDEX", head + "INDEX\n", 4, "index number expected"},
       {"counting CR LF lines", "REM\r\nREM\r\n\r\nFOO\r\n", 4, "FOO"},
+      // Gaps and the order of a track's lines.
+      {"PREGAP after INDEX", "FILE good.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\nPREGAP 00:02:00\n", 4,
+       "PREGAP follows INDEX 00 of TRACK 01"},
+      {"two PREGAPs", "FILE good.bin BINARY\nTRACK 01 AUDIO\nPREGAP 00:02:00\nPREGAP 00:01:00\n", 4,
+       "PREGAP already, on line 3"},
+      {"POSTGAP before INDEX 01", "FILE good.bin BINARY\nTRACK 01 AUDIO\nINDEX 00 00:00:00\nPOSTGAP 00:02:00\n", 4,
+       "POSTGAP before INDEX 01 of TRACK 01"},
+      {"INDEX after POSTGAP", head + "POSTGAP 00:01:00\nINDEX 02 00:02:00\n", 5, "follows the POSTGAP of TRACK 01"},
+      {"two POSTGAPs", head + "POSTGAP 00:01:00\nPOSTGAP 00:01:00\n", 5, "POSTGAP already"},
+      {"gap outside a track", "FILE good.bin BINARY\nPOSTGAP 00:01:00\n", 2, "POSTGAP outside a TRACK"},
+      {"position behind an INDEX 02", head + "INDEX 02 00:02:00\nTRACK 02 AUDIO\nINDEX 00 00:01:00\n", 6,
+       "INDEX 00 at 00:01:00 does not come after INDEX 02 of TRACK 01 at 00:02:00"},
+      {"INDEX 00 past the file", head + "TRACK 02 AUDIO\nINDEX 00 00:04:00\n", 5,
+       "lies beyond the end of file \"good.bin\", which ends at 00:04:00"},
+      {"track after 99", "FILE good.bin BINARY\nTRACK 99 AUDIO\nINDEX 01 00:00:00\nTRACK 100 AUDIO\n", 4,
+       "out of range"},
+      {"a 2048-byte track over a file of raw sectors", "FILE odd.bin BINARY\nTRACK 01 MODE1/2048\nINDEX 01 00:00:00\n",
+       1, "not a whole number of 2048-byte sectors"},
+      {"the rest of a file after a change of mode",
+       "FILE good.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 MODE1/2048\nINDEX 01 00:01:00\n", 1,
+       "bytes of file \"good.bin\" from 00:01:00 on are not a whole number of 2048-byte sectors"},
+      {"a gap too long for a disc", head + "POSTGAP 99:59:00\n", 4, "the image is longer than a CD"},
       {"counting CR lines", "REM\rREM\r\rFOO\r", 4, "FOO"},
   };
   for (const TBadSheet& c : cases) {
