@@ -340,8 +340,12 @@ class TCueParser {
     TFileType type;
     if (typeText == "BINARY") {
       type = TFileType::Binary;
+    } else if (typeText == "MOTOROLA") {
+      type = TFileType::Motorola;
+    } else if (typeText == "WAVE") {
+      type = TFileType::Wave;
     } else {
-      Fail("file type " + Shown(typeText) + " is not supported; supported is BINARY");
+      Fail("file type " + Shown(typeText) + " is not supported; supported are BINARY, MOTOROLA and WAVE");
     }
     if (name.empty()) Fail("FILE: empty file name");
     if (FFiles.size() >= static_cast<std::size_t>(kMaxFiles)) Fail("too many FILE lines");
@@ -360,11 +364,127 @@ class TCueParser {
     file.Line = FLine;
     file.DataBytes = static_cast<std::int64_t>(std::min<std::uintmax_t>(size, INT64_MAX / 2));
     file.SpanBytes = file.DataBytes;
+    if (type == TFileType::Wave) {
+      ReadWaveLayout(*file.Stream, file.DataBytes, "file \"" + file.Shown + "\"", file.DataStart, file.DataBytes);
+      // The last sector may be short; the rest of it is silence.
+      file.SpanBytes = (file.DataBytes + kRawSectorBytes - 1) / kRawSectorBytes * kRawSectorBytes;
+    }
     FFiles.push_back(std::move(file));
     FFilePos = 0;
     FFileByte = 0;
     FLastIndexPos = 0;
     FLastIndexTitle.clear();
+  }
+
+  // Finds the sample data of a RIFF WAVE file by walking its chunks; only
+  // what a CD holds is taken: 16-bit stereo PCM at 44100 Hz.
+  void ReadWaveLayout(std::ifstream& in, std::int64_t size, const std::string& what, std::int64_t& dataStart,
+                      std::int64_t& dataBytes) const {
+    auto readAt = [&in](std::int64_t at, std::uint8_t* buffer, std::int64_t count) {
+      in.clear();
+      in.seekg(static_cast<std::streamoff>(at));
+      in.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(count));
+      return in && in.gcount() == count;
+    };
+    constexpr const char* kSupported = "; supported are RIFF WAVE files of 16-bit stereo PCM at 44100 Hz";
+    std::uint8_t riff[12] = {};
+    const bool headed = size >= 12 && readAt(0, riff, 12);
+    if (!headed || std::memcmp(riff, "RIFF", 4) != 0 || std::memcmp(riff + 8, "WAVE", 4) != 0) {
+      std::string kind = "is not a RIFF WAVE file";
+      if (headed && std::memcmp(riff, "RIFX", 4) == 0) kind = "is a big-endian RIFX file";
+      if (headed && std::memcmp(riff, "RF64", 4) == 0) kind = "is an RF64 file";
+      if (headed && std::memcmp(riff, "FORM", 4) == 0) kind = "is an AIFF file";
+      Fail(what + " " + kind + kSupported);
+    }
+    constexpr int kMaxChunks = 1000;
+    bool haveFormat = false;
+    std::int64_t at = 12;
+    for (int chunk = 0; at + 8 <= size; ++chunk) {
+      if (chunk == kMaxChunks) Fail(what + " has no data chunk among its first 1000 chunks");
+      std::uint8_t head[8];
+      if (!readAt(at, head, 8)) Fail("cannot read " + what);
+      const std::int64_t length = Le32(head + 4);
+      const std::int64_t body = at + 8;
+      if (std::memcmp(head, "fmt ", 4) == 0) {
+        std::uint8_t format[40] = {};
+        if (length < 16 || length > size - body || !readAt(body, format, std::min<std::int64_t>(length, 40))) {
+          Fail(what + " has a damaged fmt chunk" + kSupported);
+        }
+        CheckWaveFormat(format, length, what);
+        haveFormat = true;
+      } else if (std::memcmp(head, "data", 4) == 0) {
+        if (!haveFormat) Fail(what + " has its data chunk before any fmt chunk");
+        const std::int64_t stored = size - body;
+        dataStart = body;
+        // A file written as a stream leaves the length at its largest.
+        dataBytes = length == 0xFFFFFFFF ? stored - stored % 4 : length;
+        if (dataBytes > stored) {
+          Fail(what + " is cut short: its data chunk says " + std::to_string(dataBytes) + " bytes, the file holds " +
+               std::to_string(stored));
+        }
+        if (dataBytes % 4 != 0) {
+          Fail(what + " holds " + std::to_string(dataBytes) +
+               " bytes of samples, not a whole number of 4-byte stereo sample frames");
+        }
+        return;
+      }
+      at = body + length + (length & 1);  // chunks are padded to even lengths
+    }
+    Fail(what + (haveFormat ? " has no data chunk" : " has no fmt chunk") + kSupported);
+  }
+
+  void CheckWaveFormat(const std::uint8_t* format, std::int64_t length, const std::string& what) const {
+    // The extensible format names the real one in the first two bytes of its sub-format.
+    constexpr std::uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    int tag = Le16(format);
+    if (tag == 0xFFFE && length >= 40 && std::memcmp(format + 26, kSubFormatTail, sizeof kSubFormatTail) == 0) {
+      tag = Le16(format + 24);
+    }
+    const int channels = Le16(format + 2);
+    const std::uint32_t rate = Le32(format + 4);
+    const int align = Le16(format + 12);
+    const int bits = Le16(format + 14);
+    if (tag == 1 && channels == 2 && rate == 44100 && bits == 16 && align == 4) return;
+    std::string kind;
+    switch (tag) {
+      case 1:
+        kind = "PCM";
+        break;
+      case 2:
+        kind = "ADPCM";
+        break;
+      case 3:
+        kind = "floating-point";
+        break;
+      case 6:
+        kind = "A-law";
+        break;
+      case 7:
+        kind = "mu-law";
+        break;
+      case 0x11:
+        kind = "IMA ADPCM";
+        break;
+      case 0x55:
+        kind = "MP3";
+        break;
+      default:
+        kind = "format " + std::to_string(tag);
+        break;
+    }
+    const std::string layout = channels == 1   ? "mono"
+                               : channels == 2 ? "stereo"
+                                               : std::to_string(channels) + "-channel";
+    std::string found = std::to_string(bits) + "-bit " + layout + " " + kind + " at " + std::to_string(rate) + " Hz";
+    if (tag == 1 && channels == 2 && rate == 44100 && bits == 16)
+      found += " with " + std::to_string(align) + "-byte frames";
+    Fail(what + " holds " + found + "; supported is 16-bit stereo PCM at 44100 Hz");
+  }
+
+  static int Le16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
+  static std::uint32_t Le32(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
   }
 
   fs::path ResolvePath(const std::string& name) const {

@@ -10,9 +10,15 @@
 namespace pellamy {
 
 // Reads the cue sheet at cuePath. Understood:
-//   FILE name BINARY      sectors as stored, the name (quoted or not)
-//                         relative to the sheet's folder; several FILE lines
-//                         are laid end to end
+//   FILE name type        the name (quoted or not) relative to the sheet's
+//                         folder; several FILE lines, of any types, are laid
+//                         end to end. Types: BINARY (sectors as stored);
+//                         MOTOROLA (audio with big-endian samples, swapped
+//                         on reading); WAVE (a RIFF WAVE file of 16-bit
+//                         stereo PCM at 44100 Hz; its sectors are the bytes
+//                         of its data chunk, the last one filled up with
+//                         silence when it is short). Data tracks come from
+//                         BINARY files only.
 //   TRACK nn type         numbered from any first track 1 to 99, each the one
 //                         before plus one; the table of contents carries
 //                         these numbers. Types: AUDIO; MODE1/2352 and

@@ -15,11 +15,15 @@
 #include "CueSheet.h"
 #include "Exceptions.h"
 #include "VirtualDisc.h"
+#include "support/WaveFile.h"
 
 namespace pellamy {
 namespace {
 
 namespace fs = std::filesystem;
+using test::SampleBytes;
+using test::TWaveForm;
+using test::WaveBytes;
 constexpr int kSector = kRawSectorBytes;
 
 class CueSheetTest : public testing::Test {
@@ -307,6 +311,83 @@ TEST_F(CueSheetTest, UserDataSectorsAreFramedAsTheDiscHoldsThem) {
   EXPECT_TRUE(std::equal(audio.begin(), audio.begin() + kSector, across.begin() + 6 * kSector));
 }
 
+TEST_F(CueSheetTest, AWaveImageIsTheSamplesOfItsDataChunk) {
+  // 250 sectors and a bit: the last sector is filled up with silence.
+  const std::vector<std::uint8_t> samples = SampleBytes(250 * kSector + 1000, 1);
+  std::vector<std::uint8_t> expected(samples.begin(), samples.begin() + 200 * kSector);
+  expected.resize(expected.size() + 30 * kSector, 0);  // the pregap of track 3
+  expected.insert(expected.end(), samples.begin() + 200 * kSector, samples.end());
+  expected.resize(281 * kSector, 0);
+  const std::string sheet =
+      "FILE \"My Album.wav\" WAVE\n"
+      "  TRACK 01 AUDIO\n"
+      "    INDEX 01 00:00:00\n"
+      "  TRACK 02 AUDIO\n"
+      "    INDEX 00 00:01:00\n"
+      "    INDEX 01 00:01:20\n"
+      "  TRACK 03 AUDIO\n"
+      "    PREGAP 00:00:30\n"
+      "    INDEX 01 00:02:50\n";
+  TWaveForm plain, around, extensible, streamed;
+  around.ChunksAround = true;
+  extensible.Extensible = true;
+  streamed.Streamed = true;
+  for (const TWaveForm& form : {plain, around, extensible, streamed}) {
+    SCOPED_TRACE(std::to_string(form.ChunksAround) + std::to_string(form.Extensible) + std::to_string(form.Streamed));
+    WriteFile("My Album.wav", WaveBytes(samples, form));
+    std::unique_ptr<TVirtualDisc> disc = Load(sheet);
+    EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{0, 95, 230, 281}));
+    EXPECT_EQ(Read(*disc, 0, 281), expected);
+    EXPECT_EQ(Read(*disc, 280, 1), Slice(expected, 280, 1)) << "the short last sector alone";
+  }
+}
+
+TEST_F(CueSheetTest, OneWaveFilePerTrackWithTheirGapsWhereverTheSheetPutsThem) {
+  const std::vector<std::uint8_t> one = SampleBytes(100 * kSector, 2);
+  const std::vector<std::uint8_t> two = SampleBytes(80 * kSector, 3);
+  const std::vector<std::uint8_t> three = SampleBytes(60 * kSector, 4);
+  WriteFile("01 - Opening Song.wav", WaveBytes(one));
+  WriteFile("02 - Second Song.wav", WaveBytes(two));
+  WriteFile("03 - Last One.wav", WaveBytes(three));
+  std::unique_ptr<TVirtualDisc> disc = Load(
+      "REM COMMENT \"made by hand\"\r\n"
+      "FILE \"01 - Opening Song.wav\" WAVE\r\n"
+      "  TRACK 01 AUDIO\r\n"
+      "    INDEX 01 00:00:00\r\n"
+      "FILE \"02 - Second Song.wav\" WAVE\r\n"
+      "  TRACK 02 AUDIO\r\n"
+      "    INDEX 00 00:00:00\r\n"
+      "    INDEX 01 00:00:10\r\n"
+      "  TRACK 03 AUDIO\r\n"
+      "    INDEX 00 00:01:00\r\n"  // the gap at the end of the file before
+      "FILE \"03 - Last One.wav\" WAVE\r\n"
+      "    INDEX 01 00:00:00\r\n");
+  EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{0, 110, 180, 240}));
+  std::vector<std::uint8_t> all = one;
+  all.insert(all.end(), two.begin(), two.end());
+  all.insert(all.end(), three.begin(), three.end());
+  EXPECT_EQ(Read(*disc, 0, 240), all);
+}
+
+TEST_F(CueSheetTest, BigEndianFilesAreSwappedAndFileTypesMix) {
+  const std::vector<std::uint8_t> little = WriteBin("little.bin", 40, 5);
+  const std::vector<std::uint8_t> samples = SampleBytes(30 * kSector, 6);
+  std::string big(samples.begin(), samples.end());
+  for (std::size_t i = 0; i < big.size(); i += 2) std::swap(big[i], big[i + 1]);
+  WriteFile("big.bin", big);
+  const std::vector<std::uint8_t> wave = SampleBytes(20 * kSector, 7);
+  WriteFile("wave.wav", WaveBytes(wave));
+  std::unique_ptr<TVirtualDisc> disc = Load(
+      "FILE little.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
+      "FILE big.bin MOTOROLA\nTRACK 02 AUDIO\nINDEX 01 00:00:00\n"
+      "FILE wave.wav WAVE\nTRACK 03 AUDIO\nINDEX 01 00:00:00\n");
+  EXPECT_EQ(Starts(disc->Toc()), (std::vector<std::int32_t>{0, 40, 70, 90}));
+  EXPECT_EQ(Read(*disc, 0, 40), little);
+  EXPECT_EQ(Read(*disc, 40, 30), samples) << "the samples in the drive's byte order";
+  EXPECT_EQ(Read(*disc, 41, 3), Slice(samples, 1, 3));
+  EXPECT_EQ(Read(*disc, 70, 20), wave);
+}
+
 TEST_F(CueSheetTest, FileNamesAreRelativeToTheSheet) {
   const std::vector<std::uint8_t> bin = WriteBin("sheets/audio/take one.bin", 10, 6);
   const std::string cue =
@@ -390,9 +471,11 @@ TEST_F(CueSheetTest, RefusesMalformedSheetsNamingTheLine) {
       {"data track later", head + "TRACK 02 CDI/2352\n", 4, "data track"},
       {"CD+G track", head + "TRACK 02 CDG\n", 4, "CDG"},
       {"unknown track type", "FILE good.bin BINARY\nTRACK 01 VIDEO\n", 2, "VIDEO"},
-      {"wave file", "FILE \"a.wav\" WAVE\n", 1, "WAVE"},
-      {"mp3 file", "FILE a.mp3 MP3\n", 1, "MP3"},
-      {"big-endian file", "FILE good.bin MOTOROLA\n", 1, "MOTOROLA"},
+      {"missing wave file", "FILE \"a.wav\" WAVE\n", 1, "cannot find file \"a.wav\""},
+      {"mp3 file", "FILE a.mp3 MP3\n", 1, "file type MP3 is not supported; supported are BINARY, MOTOROLA and WAVE"},
+      {"aiff file", "FILE a.aiff AIFF\n", 1, "AIFF"},
+      {"data track in a big-endian file", "FILE good.bin MOTOROLA\nTRACK 01 MODE1/2352\nINDEX 01 00:00:00\n", 3,
+       "MODE1/2352 data track in the MOTOROLA file \"good.bin\"; data tracks must come from BINARY files"},
       {"missing file", "REM\nFILE \"nothere.bin\" BINARY\n", 2, "nothere.bin"},
       {"partial sector", "FILE odd.bin BINARY\n", 1, "2352"},
       {"empty name", "FILE \"\" BINARY\n", 1, "empty"},
@@ -461,6 +544,63 @@ TEST_F(CueSheetTest, RefusesMalformedSheetsNamingTheLine) {
     EXPECT_EQ(error.rfind("cue sheet bad.cue, line " + std::to_string(c.line) + ": ", 0), 0u) << error;
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
   }
+}
+
+TEST_F(CueSheetTest, RefusesWaveFilesThatDoNotHoldCdAudio) {
+  const std::vector<std::uint8_t> samples = SampleBytes(10 * kSector, 8);
+  auto form = [](int tag, int channels, std::uint32_t rate, int bits, int align, bool extensible = false) {
+    TWaveForm f;
+    f.Tag = tag, f.Channels = channels, f.Rate = rate, f.Bits = bits, f.Align = align, f.Extensible = extensible;
+    return WaveBytes(std::vector<std::uint8_t>(4 * kSector, 1), f);
+  };
+  const std::string good = WaveBytes(samples);
+  const std::string fmtChunk = good.substr(12, 24);
+  const std::string dataChunk = good.substr(36);
+  auto riff = [](const std::string& body) { return "RIFF" + std::string("\0\0\0\0", 4) + "WAVE" + body; };
+  std::string cutShort = good.substr(0, good.size() - 100);
+  std::string oddLength = riff(fmtChunk + test::Chunk("data", std::string(1001, '\1')));
+  const struct {
+    const char* what;
+    std::string file;
+    const char* says;
+  } cases[] = {
+      {"mono", form(1, 1, 44100, 16, 2),
+       "holds 16-bit mono PCM at 44100 Hz; supported is 16-bit stereo PCM at 44100 Hz"},
+      {"24-bit", form(1, 2, 44100, 24, 6), "holds 24-bit stereo PCM at 44100 Hz"},
+      {"48 kHz", form(1, 2, 48000, 16, 4), "holds 16-bit stereo PCM at 48000 Hz"},
+      {"float", form(3, 2, 44100, 32, 8), "holds 32-bit stereo floating-point at 44100 Hz"},
+      {"extensible float", form(3, 2, 44100, 32, 8, true), "floating-point"},
+      {"extensible 6 channels", form(1, 6, 44100, 16, 12, true), "16-bit 6-channel PCM"},
+      {"mu-law", form(7, 2, 44100, 8, 2), "mu-law"},
+      {"frames of the wrong size", form(1, 2, 44100, 16, 2), "with 2-byte frames"},
+      {"text", "FILE x.bin BINARY\n", "is not a RIFF WAVE file; supported are RIFF WAVE files of 16-bit stereo PCM"},
+      {"empty", "", "is not a RIFF WAVE file"},
+      {"big-endian RIFX", "RIFX" + good.substr(4), "is a big-endian RIFX file"},
+      {"AIFF", std::string("FORM\0\0\0\0AIFF", 12), "is an AIFF file"},
+      {"no chunks", riff(""), "has no fmt chunk"},
+      {"no data chunk", riff(fmtChunk + test::Chunk("LIST", "x")), "has no data chunk"},
+      {"data before fmt", riff(dataChunk + fmtChunk), "has its data chunk before any fmt chunk"},
+      {"short fmt chunk", riff(test::Chunk("fmt ", "12345678") + dataChunk), "damaged fmt chunk"},
+      {"fmt chunk past the end", riff(fmtChunk.substr(0, 4) + std::string("\xF0\0\0\0", 4) + fmtChunk.substr(8)),
+       "damaged fmt chunk"},
+      {"a chunk passing the end", riff(fmtChunk + "LIST\xF0\xFF\xFF\xFF" + dataChunk), "has no data chunk"},
+      {"cut short", cutShort, "is cut short: its data chunk says 23520 bytes, the file holds 23420"},
+      {"odd length", oddLength, "1001 bytes of samples, not a whole number of 4-byte stereo sample frames"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile("x.wav", c.file);
+    const std::string error = Error("REM\nFILE \"x.wav\" WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n");
+    EXPECT_EQ(error.rfind("cue sheet bad.cue, line 2: file \"x.wav\" ", 0), 0u) << error;
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+  }
+  WriteFile("x.wav", good);
+  EXPECT_NE(Error("FILE x.wav WAVE\nTRACK 01 MODE1/2048\nINDEX 01 00:00:00\n")
+                .find("line 3: TRACK 01 is a MODE1/2048 data track in the WAVE file \"x.wav\""),
+            std::string::npos);
+  EXPECT_NE(Error("FILE x.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nTRACK 02 AUDIO\nINDEX 01 00:00:10\n")
+                .find("line 5: INDEX 01 at 00:00:10 lies beyond the end of file \"x.wav\", which ends at 00:00:10"),
+            std::string::npos);
 }
 
 TEST_F(CueSheetTest, RefusesSheetsWithoutTracksOrSheetsThatAreMissing) {
@@ -568,6 +708,37 @@ TEST_F(CueSheetTest, SurvivesGarbageAndMutilatedSheets) {
     }
   }
   EXPECT_GT(loaded, 0) << "some mutations leave a usable sheet";
+}
+
+TEST_F(CueSheetTest, SurvivesMutilatedWaveFiles) {
+  TWaveForm form;
+  form.ChunksAround = true;
+  const std::string good = WaveBytes(SampleBytes(6 * kSector + 100, 9), form);
+  const std::string sheet = "FILE x.wav WAVE\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+  std::mt19937 random(20240612);
+  int loaded = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::string file = good;
+    if (round % 4 == 0) {
+      file.resize(random() % file.size());
+    } else {
+      // The header and chunk fields lie in the first hundred bytes.
+      for (int i = static_cast<int>(random() % 4) + 1; i > 0; --i) file[random() % 100] = static_cast<char>(random());
+    }
+    WriteFile("x.wav", file);
+    try {
+      std::unique_ptr<TVirtualDisc> disc = Load(sheet, "fuzz.cue");
+      ++loaded;
+      const std::int32_t leadOut = disc->LeadOutSector();
+      ASSERT_GE(leadOut, 1);
+      std::vector<std::uint8_t> out(static_cast<std::size_t>(leadOut) * kSector);
+      ASSERT_TRUE(disc->ReadSectors(0, static_cast<std::uint32_t>(leadOut), out.data()));
+      ASSERT_FALSE(disc->ReadSectors(leadOut, 1, out.data()));
+    } catch (const Exception& e) {
+      ASSERT_NE(e.Message().find("fuzz.cue"), std::string::npos) << e.Message();
+    }
+  }
+  EXPECT_GT(loaded, 0) << "changes to unread bytes leave a usable file";
 }
 
 }  // namespace
