@@ -110,10 +110,10 @@ class TCueImage : public TVirtualDisc {
 
  private:
   bool ReadExtent(const TExtent& extent, std::int64_t index, std::int64_t count, std::uint8_t* out) {
-    const std::int32_t firstSector = static_cast<std::int32_t>(extent.First + index);
     if (extent.File < 0) {
+      // Digital silence, for a data track's gaps too: an audio track ripped
+      // up to the data track after it ends in silence, not in data.
       std::memset(out, 0, static_cast<std::size_t>(count) * kRawSectorBytes);
-      if (IsData(extent.Mode)) FrameSectors(extent.Mode, firstSector, count, out);
       return true;
     }
     TImageFile& file = FFiles[static_cast<std::size_t>(extent.File)];
@@ -131,32 +131,19 @@ class TCueImage : public TVirtualDisc {
     }
     std::memset(out + stored, 0, static_cast<std::size_t>(bytes - stored));
     if (extent.Mode == TTrackMode::Mode1User) {
-      // From the last sector down, so no sector overwrites one still packed.
+      // Read back as the raw sectors a disc holds, the user bytes framed by
+      // sync, header, error detection code and parity. From the last sector
+      // down, so no sector overwrites one still packed.
       for (std::int64_t i = count - 1; i >= 0; --i) {
-        std::memmove(out + i * kRawSectorBytes + 16, out + i * kUserDataBytes, kUserDataBytes);
+        std::uint8_t* raw = out + i * kRawSectorBytes;
+        std::memmove(raw + 16, out + i * kUserDataBytes, kUserDataBytes);
+        FrameMode1Sector(static_cast<std::int32_t>(extent.First + index + i), raw);
       }
-      FrameSectors(extent.Mode, firstSector, count, out);
     }
     if (file.Type == TFileType::Motorola) {
       for (std::int64_t i = 0; i < bytes; i += 2) std::swap(out[i], out[i + 1]);
     }
     return true;
-  }
-
-  // Raw data sectors as a drive reads them. The sectors of a MODE1/2048
-  // track, stored as their 2048 user bytes, get sync, header, error
-  // detection code and parity; made-up gap sectors of a data track are
-  // framed the same way around zero user data.
-  static void FrameSectors(TTrackMode mode, std::int32_t first, std::int64_t count, std::uint8_t* out) {
-    for (std::int64_t i = 0; i < count; ++i) {
-      std::uint8_t* raw = out + i * kRawSectorBytes;
-      const std::int32_t sector = first + static_cast<std::int32_t>(i);
-      if (mode == TTrackMode::Mode2Raw) {
-        FrameMode2Sector(sector, raw);
-      } else {
-        FrameMode1Sector(sector, raw);
-      }
-    }
   }
 
   std::mutex FMutex;

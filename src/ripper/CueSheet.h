@@ -35,8 +35,9 @@ namespace pellamy {
 //                         its first INDEX, so an INDEX 00 gap stays on the
 //                         disc; the sectors before belong to the track before.
 //   PREGAP mm:ss:ff       before a track's first INDEX: that many sectors of
-//                         silence (blank sectors of the track's mode) that no
-//                         file holds, laid just before the track's sectors
+//                         digital silence (zero bytes, for data tracks too)
+//                         that no file holds, laid just before the track's
+//                         sectors
 //   POSTGAP mm:ss:ff      after a track's INDEX lines: silence laid after its
 //                         sectors
 // Both gaps move every later position on the disc. REM, TITLE, PERFORMER,

@@ -179,8 +179,4 @@ void FrameMode1Sector(std::int32_t sector, std::uint8_t* raw) {
   WriteParity(raw, 52, 43, 86, 88, kParityQAt);
 }
 
-void FrameMode2Sector(std::int32_t sector, std::uint8_t* raw) {
-  WriteSyncAndHeader(sector, 2, raw);
-}
-
 }  // namespace pellamy

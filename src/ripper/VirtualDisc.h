@@ -1,6 +1,6 @@
 // TVirtualDisc: a CD as the virtual drive sees it (a table of contents and
 // raw 2352-byte sectors), with the built-in demo disc, a disc whose sectors
-// come from a caller's function, and the framing of raw data sectors.
+// come from a caller's function, and the framing of raw Mode 1 sectors.
 #pragma once
 
 #include <cstdint>
@@ -61,14 +61,10 @@ using SectorGenerator = std::function<void(std::int32_t sector, std::uint8_t* ou
 std::unique_ptr<TVirtualDisc> MakeGeneratedDisc(const std::vector<std::int32_t>& trackStarts, std::int32_t leadOut,
                                                 SectorGenerator generator);
 
-// Raw data sectors as a drive returns them (2352 bytes: sync, header with the
-// sector's position and mode, then the mode's payload).
-// Mode 1: the 2048 user bytes at sector + 16 must already be in place; this
-// writes sync, header, the error detection code and both error correction
-// parity blocks, so the sector is the one a pressed disc holds.
+// A raw Mode 1 data sector (2352 bytes) as a drive returns it, around the
+// 2048 user bytes already in place at raw + 16: writes sync, header (the
+// sector's position and mode 1), the error detection code and both error
+// correction parity blocks, so the sector is the one a pressed disc holds.
 void FrameMode1Sector(std::int32_t sector, std::uint8_t* raw);
-// Mode 2 without form (2336 payload bytes): sync and header only; the
-// payload is left as it is.
-void FrameMode2Sector(std::int32_t sector, std::uint8_t* raw);
 
 }  // namespace pellamy

@@ -201,19 +201,6 @@ TEST(DataSectors, Mode1SectorsCarryTheirPositionAndValidCodes) {
   EXPECT_GT(std::count_if(blank.begin() + 2064, blank.end(), [](std::uint8_t b) { return b != 0; }), 0);
 }
 
-TEST(DataSectors, Mode2SectorsGetSyncAndHeaderOnly) {
-  std::vector<std::uint8_t> raw(kSector, 0xA5);
-  FrameMode2Sector(75, raw.data());  // 00:03:00
-  EXPECT_EQ(raw[0], 0);
-  EXPECT_EQ(raw[1], 0xFF);
-  EXPECT_EQ(raw[11], 0);
-  EXPECT_EQ(raw[12], 0x00);
-  EXPECT_EQ(raw[13], 0x03);
-  EXPECT_EQ(raw[14], 0x00);
-  EXPECT_EQ(raw[15], 2);
-  EXPECT_EQ(std::count(raw.begin() + 16, raw.end(), 0xA5), kSector - 16);
-}
-
 // ---------------------------------------------------------------------------
 // The demo disc, scanned once from start to end for the tests that need every
 // sector.
