@@ -73,7 +73,7 @@ struct TImageFile {
   std::int64_t SpanBytes = 0;
 };
 
-// A run of disc sectors of one track mode, taken from a file or made up
+// A run of disc sectors taken from a file in one track mode, or made up
 // (the silence of a PREGAP or POSTGAP, which no file holds).
 struct TExtent {
   std::int32_t First = 0;
@@ -587,9 +587,9 @@ class TCueParser {
       LayFileUpTo(position);
       if (FTracks.size() > 1) {
         const TTrack& previous = FTracks[FTracks.size() - 2];
-        LayGap(previous.Postgap, previous.Mode, previous.PostgapLine);
+        LayGap(previous.Postgap, previous.PostgapLine);
       }
-      LayGap(track.Pregap, track.Mode, track.PregapLine);
+      LayGap(track.Pregap, track.PregapLine);
       track.Begun = true;
     }
     const std::int64_t disc = FDisc + (position - FFilePos);
@@ -666,13 +666,12 @@ class TCueParser {
     LayFileUpTo(FFilePos + rest / size);
   }
 
-  void LayGap(std::int32_t sectors, TTrackMode mode, int line) {
+  void LayGap(std::int32_t sectors, int line) {
     if (sectors <= 0) return;
     Grow(sectors, line);
     TExtent extent;
     extent.First = static_cast<std::int32_t>(FDisc);
     extent.Sectors = sectors;
-    extent.Mode = mode;
     FExtents.push_back(extent);
     FDisc += sectors;
   }
@@ -682,7 +681,7 @@ class TCueParser {
     if (FTracks.empty()) throw Exception("cue sheet " + FName + ": no TRACK found");
     const TTrack& last = FTracks.back();
     if (last.Start < 0) FailAt(last.Line, "TRACK " + TwoDigits(last.Number) + " has no INDEX 01");
-    LayGap(last.Postgap, last.Mode, last.PostgapLine);
+    LayGap(last.Postgap, last.PostgapLine);
     std::vector<TTocTrack> tracks;
     for (const TTrack& track : FTracks) tracks.push_back({track.Start, IsData(track.Mode)});
     const std::int32_t leadOut = static_cast<std::int32_t>(FDisc);
