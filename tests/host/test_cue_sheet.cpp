@@ -217,37 +217,6 @@ TEST_F(CueSheetTest, GapsAreSilenceThatShiftsEveryLaterPosition) {
   EXPECT_EQ(Read(*disc, 0, 275), all);
   EXPECT_EQ(Read(*disc, 95, 40), Slice(all, 95, 40)) << "a read across file, gaps and file";
   EXPECT_EQ(Read(*disc, 272, 3), std::vector<std::uint8_t>(3 * kSector, 0));
-
-  // The same gaps inside one file: the pregap comes where the track's own
-  // sectors begin, after the previous track's postgap.
-  std::unique_ptr<TVirtualDisc> single = Load(
-      "FILE one.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nPOSTGAP 00:00:02\n"
-      "TRACK 02 AUDIO\nPREGAP 00:00:03\nINDEX 00 00:00:40\nINDEX 01 00:00:50\n");
-  EXPECT_EQ(Starts(single->Toc()), (std::vector<std::int32_t>{0, 55, 105}));
-  std::vector<std::uint8_t> expected = Slice(one, 0, 40);
-  expected.resize(expected.size() + 5 * kSector, 0);
-  const std::vector<std::uint8_t> rest = Slice(one, 40, 60);
-  expected.insert(expected.end(), rest.begin(), rest.end());
-  EXPECT_EQ(Read(*single, 0, 105), expected);
-}
-
-TEST_F(CueSheetTest, TracksMayBeNumberedFromAnyFirstTrack) {
-  WriteBin("disc.bin", 300, 14);
-  std::unique_ptr<TVirtualDisc> disc = Load(
-      "FILE disc.bin BINARY\nTRACK 05 AUDIO\nINDEX 01 00:00:00\nTRACK 06 AUDIO\nINDEX 01 00:01:00\n"
-      "TRACK 07 AUDIO\nINDEX 01 00:03:00\n");
-  const CdromToc& toc = disc->Toc();
-  EXPECT_EQ(toc.FirstTrack, 5);
-  EXPECT_EQ(toc.LastTrack, 7);
-  EXPECT_EQ(toc.TrackData[0].TrackNumber, 5);
-  EXPECT_EQ(toc.TrackData[2].TrackNumber, 7);
-  EXPECT_EQ(toc.TrackData[3].TrackNumber, 0xAA);
-  EXPECT_EQ(TocStartSector(toc.TrackData[3]), 300);
-  // The last tracks a disc can hold.
-  std::string sheet = "FILE disc.bin BINARY\n";
-  for (int t = 97; t <= 99; ++t)
-    sheet += "TRACK " + std::to_string(t) + " AUDIO\nINDEX 01 00:0" + std::to_string(t - 97) + ":00\n";
-  EXPECT_EQ(Load(sheet)->Toc().LastTrack, 99);
 }
 
 TEST_F(CueSheetTest, DataTracksAreMarkedAndReadRaw) {
