@@ -9,6 +9,8 @@ namespace pellamy {
 
 inline constexpr int kRawSectorBytes = 2352;
 inline constexpr int kTocEntryCount = 100;
+// The control bit (low four bits of ControlAdr) of a data track.
+inline constexpr std::uint8_t kTocControlData = 0x04;
 
 #pragma pack(push, 1)
 struct TocTrackEntry {
@@ -41,6 +43,10 @@ inline int TocSecond(const TocTrackEntry& e) {
 }
 inline int TocFrame(const TocTrackEntry& e) {
   return e.Address[3];
+}
+
+inline bool TocIsDataTrack(const TocTrackEntry& e) {
+  return (e.ControlAdr & kTocControlData) != 0;
 }
 
 // Position 0:02:00 is sector 0.

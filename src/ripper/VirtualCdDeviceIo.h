@@ -47,7 +47,8 @@ class VirtualCdDeviceIo : public DeviceIo {
   DeviceHandle Open(const std::string& path) override;
   void Close(DeviceHandle device) override;
   bool ReadToc(DeviceHandle device, CdromToc& toc) override;
-  // Reads SectorCount sectors from DiskOffset / 2048. Error 87 for a track
+  // Reads SectorCount sectors from DiskOffset / 2048; the sectors of data
+  // tracks come back raw, as the disc holds them. Error 87 for a track
   // mode other than CD audio, an offset that is negative or not a multiple
   // of 2048, no sectors, or outLength not SectorCount * 2352; error 27 when
   // the range passes the lead-out; error 21 without a disc.

@@ -1,6 +1,6 @@
-// TVirtualDisc: an audio CD as the virtual drive sees it (a table of contents
-// and raw 2352-byte sectors), with the built-in demo disc and a disc whose
-// sectors come from a caller's function.
+// TVirtualDisc: a CD as the virtual drive sees it (a table of contents and
+// raw 2352-byte sectors), with the built-in demo disc, a disc whose sectors
+// come from a caller's function, and the framing of raw Mode 1 sectors.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +32,17 @@ class TVirtualDisc {
 // non-negative starts, all before leadOut.
 CdromToc BuildAudioToc(const std::vector<std::int32_t>& trackStarts, std::int32_t leadOut);
 
+struct TTocTrack {
+  std::int32_t Start = 0;  // sector of the track's index 1
+  bool Data = false;
+};
+// A table of contents for tracks numbered firstTrack, firstTrack + 1, ...,
+// then the lead-out entry. Data tracks carry the data bit in their control
+// field; the lead-out entry takes the control of the last track, as drives
+// report it. Throws pellamy::Exception unless firstTrack is 1 to 99, the
+// numbers stay within 99 and the starts increase as for BuildAudioToc.
+CdromToc BuildToc(int firstTrack, const std::vector<TTocTrack>& tracks, std::int32_t leadOut);
+
 // The number of tracks in a table of contents (LastTrack - FirstTrack + 1,
 // or 0 when that makes no sense).
 int TocTrackCount(const CdromToc& toc);
@@ -49,5 +60,11 @@ using SectorGenerator = std::function<void(std::int32_t sector, std::uint8_t* ou
 // once per sector read; it must be safe to call from several threads).
 std::unique_ptr<TVirtualDisc> MakeGeneratedDisc(const std::vector<std::int32_t>& trackStarts, std::int32_t leadOut,
                                                 SectorGenerator generator);
+
+// A raw Mode 1 data sector (2352 bytes) as a drive returns it, around the
+// 2048 user bytes already in place at raw + 16: writes sync, header (the
+// sector's position and mode 1), the error detection code and both error
+// correction parity blocks, so the sector is the one a pressed disc holds.
+void FrameMode1Sector(std::int32_t sector, std::uint8_t* raw);
 
 }  // namespace pellamy

@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/Exceptions.h"
@@ -79,6 +80,125 @@ TEST(BuildAudioToc, RejectsImpossibleLayouts) {
   EXPECT_THROW(BuildAudioToc({0, 60, 50}, 100), Exception);
   EXPECT_THROW(BuildAudioToc({0, 50}, 50), Exception);
   EXPECT_NO_THROW(BuildAudioToc({0, 50}, 51));
+}
+
+TEST(BuildToc, NumbersTracksFromTheFirstAndMarksDataTracks) {
+  const CdromToc toc = BuildToc(5, {{0, false}, {1000, false}, {2500, true}}, 4000);
+  EXPECT_EQ(toc.FirstTrack, 5);
+  EXPECT_EQ(toc.LastTrack, 7);
+  EXPECT_EQ(TocTrackCount(toc), 3);
+  const int expectedNumber[] = {5, 6, 7, 0xAA};
+  const int expectedControlAdr[] = {0x10, 0x10, 0x14, 0x14};  // the lead-out as the last track
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(toc.TrackData[i].TrackNumber, expectedNumber[i]);
+    EXPECT_EQ(toc.TrackData[i].ControlAdr, expectedControlAdr[i]);
+  }
+  EXPECT_FALSE(TocIsDataTrack(toc.TrackData[1]));
+  EXPECT_TRUE(TocIsDataTrack(toc.TrackData[2]));
+  EXPECT_EQ(TrackStarts(toc), (std::vector<std::int32_t>{0, 1000, 2500, 4000}));
+
+  const CdromToc dataFirst = BuildToc(1, {{0, true}, {300, false}}, 600);
+  EXPECT_EQ(dataFirst.TrackData[0].ControlAdr, 0x14);
+  EXPECT_EQ(dataFirst.TrackData[2].ControlAdr, 0x10);
+
+  EXPECT_NO_THROW(BuildToc(97, {{0}, {10}, {20}}, 30));
+  EXPECT_NO_THROW(BuildToc(99, {{0}}, 30));
+  EXPECT_THROW(BuildToc(98, {{0}, {10}, {20}}, 30), Exception) << "track 100";
+  EXPECT_THROW(BuildToc(0, {{0}}, 30), Exception);
+  EXPECT_THROW(BuildToc(2, {{0}, {10}, {10}}, 30), Exception);
+}
+
+// ---------------------------------------------------------------------------
+// Raw data sectors
+
+// GF(2^8) product over x^8 + x^4 + x^3 + x^2 + 1, bit by bit.
+std::uint8_t GfTimes(std::uint8_t a, std::uint8_t b) {
+  std::uint8_t product = 0;
+  for (int bit = 0; bit < 8; ++bit) {
+    if (b & 1) product ^= a;
+    b >>= 1;
+    a = static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) != 0 ? 0x1D : 0));
+  }
+  return product;
+}
+
+// Both syndromes of a codeword c_0 .. c_(n-1): sum(c_i) and sum(a^(n-1-i) c_i).
+std::pair<std::uint8_t, std::uint8_t> Syndromes(const std::vector<std::uint8_t>& codeword) {
+  std::uint8_t s0 = 0, s1 = 0;
+  for (std::uint8_t c : codeword) {
+    s0 ^= c;
+    s1 = static_cast<std::uint8_t>(GfTimes(s1, 2) ^ c);
+  }
+  return {s0, s1};
+}
+
+// How many P and Q codewords of a Mode 1 sector fail their parity check.
+int BadCodewords(const std::uint8_t* raw) {
+  const std::uint8_t* body = raw + 12;  // header onwards
+  int bad = 0;
+  for (int column = 0; column < 86; ++column) {  // 24 data rows of 86 bytes, then 2 parity rows
+    std::vector<std::uint8_t> codeword;
+    for (int row = 0; row < 26; ++row) codeword.push_back(body[column + 86 * row]);
+    bad += Syndromes(codeword) != std::pair<std::uint8_t, std::uint8_t>{0, 0};
+  }
+  for (int diagonal = 0; diagonal < 52; ++diagonal) {  // over the rows and the P parity
+    std::vector<std::uint8_t> codeword;
+    for (int i = 0; i < 43; ++i) codeword.push_back(body[((diagonal / 2) * 86 + diagonal % 2 + 88 * i) % 2236]);
+    codeword.push_back(body[2236 + diagonal]);
+    codeword.push_back(body[2236 + 52 + diagonal]);
+    bad += Syndromes(codeword) != std::pair<std::uint8_t, std::uint8_t>{0, 0};
+  }
+  return bad;
+}
+
+// The CRC of the sync, header and data followed by their error detection
+// code, bit-reversed as the code is: zero when the code is right.
+std::uint32_t EdcResidue(const std::uint8_t* raw) {
+  std::uint32_t crc = 0;
+  for (int i = 0; i < 2068; ++i) {
+    crc ^= raw[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ ((crc & 1) != 0 ? 0xD8018001u : 0);
+  }
+  return crc;
+}
+
+TEST(DataSectors, Mode1SectorsCarryTheirPositionAndValidCodes) {
+  std::mt19937 random(7);
+  for (std::int32_t sector : {0, 16, 4350, 449849}) {
+    SCOPED_TRACE(sector);
+    std::vector<std::uint8_t> raw(kSector, 0xEE);
+    std::vector<std::uint8_t> user(2048);
+    for (std::uint8_t& b : user) b = static_cast<std::uint8_t>(random());
+    std::copy(user.begin(), user.end(), raw.begin() + 16);
+    FrameMode1Sector(sector, raw.data());
+    const std::uint8_t sync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+    EXPECT_EQ(std::memcmp(raw.data(), sync, 12), 0);
+    EXPECT_TRUE(std::equal(user.begin(), user.end(), raw.begin() + 16)) << "user data untouched";
+    EXPECT_EQ(raw[15], 1) << "mode";
+    EXPECT_EQ(std::count(raw.begin() + 2068, raw.begin() + 2076, 0), 8) << "the zero bytes before the parity";
+    EXPECT_EQ(EdcResidue(raw.data()), 0u);
+    EXPECT_EQ(BadCodewords(raw.data()), 0);
+    // A changed byte breaks the codes: the checks above see the parity.
+    raw[1000] ^= 0x40;
+    EXPECT_NE(EdcResidue(raw.data()), 0u);
+    EXPECT_EQ(BadCodewords(raw.data()), 2) << "one P and one Q codeword hold each byte";
+  }
+  // The header's position is minute, second, frame in binary-coded decimal.
+  std::vector<std::uint8_t> raw(kSector, 0);
+  FrameMode1Sector(449849, raw.data());  // 99:59:74
+  EXPECT_EQ(raw[12], 0x99);
+  EXPECT_EQ(raw[13], 0x59);
+  EXPECT_EQ(raw[14], 0x74);
+  FrameMode1Sector(4350, raw.data());  // 00:60:00 is 01:00:00
+  EXPECT_EQ(raw[12], 0x01);
+  EXPECT_EQ(raw[13], 0x00);
+  EXPECT_EQ(raw[14], 0x00);
+  // An all-zero payload still gets a header, codes and parity.
+  std::vector<std::uint8_t> blank(kSector, 0);
+  FrameMode1Sector(200, blank.data());
+  EXPECT_EQ(BadCodewords(blank.data()), 0);
+  EXPECT_GT(std::count_if(blank.begin() + 2064, blank.end(), [](std::uint8_t b) { return b != 0; }), 0);
 }
 
 // ---------------------------------------------------------------------------
