@@ -45,10 +45,11 @@ pellamy_start() {
 # The skinned frame of the skin file next to the program (whatever skin it
 # is): SKIN_LEFT and SKIN_TOP, the widths of its left piece and caption, and
 # SKIN_CLOSE, its close button's centre in window coordinates from the
-# right edge ("dx y", empty when the button is not anchored to an edge).
+# right edge when SKIN_CLOSE_ALIGN is 1 ("dx y", empty when the button is
+# not anchored to an edge), and SKIN_MIN the same for its minimise button.
 # All empty when the program runs unskinned.
 pellamy_skin_frame() {
-  SKIN_LEFT= SKIN_TOP= SKIN_CLOSE= SKIN_CLOSE_ALIGN=
+  SKIN_LEFT= SKIN_TOP= SKIN_CLOSE= SKIN_CLOSE_ALIGN= SKIN_MIN= SKIN_MIN_ALIGN=
   [ -f "$PELLAMY_BIN/${PELLAMY_SKIN:-rip.tmp}" ] || return 0
   local model line
   model=$(cd "$PELLAMY_BIN" && "$WINE" skininfo.exe --model "${PELLAMY_SKIN:-rip.tmp}" 2>/dev/null | tr -d '\r')
@@ -63,9 +64,10 @@ pellamy_skin_frame() {
   }
   SKIN_LEFT=$(piece FrameLeft across)
   SKIN_TOP=$(piece FrameTop down)
-  line=$(echo "$model" | grep -E '^SysButton [A-Z.]+: action 0 align (0|1) ' | head -1)
-  if [ -n "$line" ]; then
-    local align x y w h n
+  button() {  # ACTION: "align dx y", the button's centre (dx from the right edge for align 1)
+    local line align x y w h n
+    line=$(echo "$model" | grep -E "^SysButton [A-Z.]+: action $1 align (0|1) " | head -1)
+    [ -n "$line" ] || return 0
     align=$(echo "$line" | sed -E 's/.* align ([0-9]+) .*/\1/')
     x=$(echo "$line" | sed -E 's/.* at (-?[0-9]+),(-?[0-9]+) .*/\1/')
     y=$(echo "$line" | sed -E 's/.* at (-?[0-9]+),(-?[0-9]+) .*/\2/')
@@ -73,10 +75,11 @@ pellamy_skin_frame() {
     w=$(echo "$line" | sed -E 's/.* image ([0-9]+)x([0-9]+).*/\1/')
     h=$(echo "$line" | sed -E 's/.* image ([0-9]+)x([0-9]+).*/\2/')
     [ "${n:-0}" -gt 0 ] || n=1
-    SKIN_CLOSE_ALIGN=$align
-    SKIN_CLOSE="$((x - w / n / 2)) $((y + h / 2))"
-    [ "$align" = 0 ] && SKIN_CLOSE="$((x + w / n / 2)) $((y + h / 2))"
-  fi
+    if [ "$align" = 1 ]; then echo "1 $((x - w / n / 2)) $((y + h / 2))"; else echo "0 $((x + w / n / 2)) $((y + h / 2))"; fi
+  }
+  local b
+  b=($(button 0)); SKIN_CLOSE_ALIGN=${b[0]:-}; SKIN_CLOSE=${b[1]:+"${b[1]} ${b[2]}"}
+  b=($(button 2)); SKIN_MIN_ALIGN=${b[0]:-}; SKIN_MIN=${b[1]:+"${b[1]} ${b[2]}"}
 }
 
 # window_origin WINDOW [CLIENT_W CLIENT_H]: the client area's top-left

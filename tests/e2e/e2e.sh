@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
 #   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
-#                  browse-drive)
+#                  browse-drive, frame)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -152,6 +152,50 @@ case "$case_name" in
     [ "$case_name" = browse-drive ] && rm -f "$target/track 3.wav"
     pellamy_close || fail "did not close"
     echo "folder dialog ($case_name): the rip went to $target"
+    ;;
+  frame)
+    # The skin's own caption by mouse: dragged, minimised by its button and
+    # restored, then closed by its close button.
+    pellamy_start --virtual-cd || fail "no window"
+    [ -n "$SKIN_LEFT" ] || fail "no skin next to the program"
+    geometry() { xdotool getwindowgeometry --shell "$PELLAMY_WID" | tr '\n' ' '; }
+    value() { echo "$1" | sed -E "s/.*$2=(-?[0-9]+).*/\\1/"; }
+    g=$(geometry); x=$(value "$g" X); y=$(value "$g" Y); w=$(value "$g" WIDTH); h=$(value "$g" HEIGHT)
+    # A point of the caption away from the buttons: the skin's buttons sit
+    # at its ends or beside the title, so try a few.
+    moved=
+    for fx in 50 35 65; do
+      px=$((x + w * fx / 100)); py=$((y + SKIN_TOP / 2))
+      xdotool mousemove --sync "$px" "$py"; xdotool mousedown 1; sleep 0.2
+      xdotool mousemove --sync $((px + 30)) $((py + 20)); sleep 0.2
+      xdotool mousemove --sync $((px + 40)) $((py + 30)); sleep 0.2
+      xdotool mouseup 1; sleep 0.5
+      g=$(geometry)
+      if [ "$(value "$g" X)" = $((x + 40)) ] && [ "$(value "$g" Y)" = $((y + 30)) ]; then moved=1; break; fi
+    done
+    [ -n "$moved" ] || fail "the caption does not drag the window"
+    x=$((x + 40)); y=$((y + 30))
+    [ "$(value "$g" WIDTH)" = "$w" ] && [ "$(value "$g" HEIGHT)" = "$h" ] || fail "dragging changed the size: $g"
+    echo "caption dragged by 40,30"
+    [ -n "$SKIN_MIN" ] || fail "the skin has no minimise button at an edge"
+    m=($SKIN_MIN)
+    if [ "$SKIN_MIN_ALIGN" = 1 ]; then xdotool mousemove --sync $((x + w - m[0])) $((y + m[1]))
+    else xdotool mousemove --sync $((x + m[0])) $((y + m[1])); fi
+    sleep 0.3; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 1
+    g=$(geometry)
+    [ "$(value "$g" WIDTH)" -lt "$w" ] || fail "not minimised by the skin's button: $g"
+    echo "minimised by the skin's button"
+    # Wine shows a minimised window as a small title bar; a double click on
+    # it restores the window with its skinned frame.
+    xdotool mousemove --sync $(($(value "$g" X) + 40)) $(($(value "$g" Y) + 12)); sleep 0.2
+    xdotool click --repeat 2 --delay 80 1; sleep 1
+    g=$(geometry)
+    [ "$(value "$g" WIDTH)" = "$w" ] && [ "$(value "$g" HEIGHT)" = "$h" ] || fail "not restored to its size: $g"
+    [ "$(value "$g" X)" = "$x" ] && [ "$(value "$g" Y)" = "$y" ] || fail "not restored where it was: $g"
+    echo "restored to ${w}x$h at $x,$y"
+    pellamy_screenshot "${PELLAMY_SHOT:-$work/frame.png}"
+    pellamy_close || fail "the skin's close button did not close the window"
+    echo "closed by the skin's close button"
     ;;
   *)
     echo "unknown case $case_name" >&2

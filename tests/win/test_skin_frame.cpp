@@ -511,6 +511,41 @@ TEST_F(SkinFrame, FormsTaggedNinetyNineAndTheApplicationWindowStayPlain) {
   EXPECT_FALSE(SkinManager->AddWindow(App().Handle())) << "the hidden application window";
 }
 
+TEST_F(SkinFrame, MdiChildrenGetFramesOfTheirOwn) {
+  form = new TSkinnedForm(nullptr, skinFile);
+  form->SetFormStyle(fsMDIForm);
+  form->SetBounds(100, 100, 500, 400);
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  ASSERT_TRUE(PumpUntil([&] {
+    TWinSkinForm* f = SkinWindows()->FindSkinForm(form->Handle());
+    return f != nullptr && f->Phase == phActive;
+  }));
+  TWinSkinForm* frame = SkinWindows()->FindSkinForm(form->Handle());
+  EXPECT_EQ(frame->MdiKind, mkFrame);
+  EXPECT_EQ(SkinManager->MdiClient, form->ClientHandle());
+  auto* child = new TForm(form);
+  child->SetText("Child");
+  child->SetBounds(10, 10, 200, 150);
+  child->SetFormStyle(fsMDIChild);
+  child->Show();
+  TWinSkinForm* childFrame = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    childFrame = SkinWindows()->FindSkinForm(child->Handle());
+    return childFrame != nullptr && childFrame->Phase == phActive;
+  })) << "the frame's client hands a new child to the manager";
+  EXPECT_EQ(childFrame->MdiKind, mkChild);
+  EXPECT_EQ(SkinManager->CountMdiChildren(), 1);
+  RECT window, client;
+  GetWindowRect(child->Handle(), &window);
+  GetClientRect(child->Handle(), &client);
+  EXPECT_EQ((window.right - window.left) - client.right, kLeft + kRight);
+  EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom);
+  delete child;
+  SkinWindows()->PurgeDestroyedForms();
+  EXPECT_EQ(SkinManager->CountMdiChildren(), 0) << "a child's frame goes with it";
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

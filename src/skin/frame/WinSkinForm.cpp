@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "gui/controls/Controls.h"
+#include "gui/controls/Grids.h"
 #include "gui/forms/Forms.h"
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
@@ -1017,7 +1018,14 @@ LRESULT TWinSkinForm::ClientProc(HWND client, UINT msg, WPARAM wparam, LPARAM lp
 
 void TWinSkinForm::ApplySkinChange() {
   if (SkinData == nullptr) return;
-  if (Form != nullptr) Form->SetColor(SkinData->Colours.ButtonFace);
+  if (Form != nullptr) {
+    Form->SetColor(SkinData->Colours.ButtonFace);
+    for (int i = 0; i < Form->ComponentCount(); ++i) {
+      TComponent* c = Form->Components(i);
+      if (auto* embedded = dynamic_cast<TForm*>(c)) embedded->SetColor(SkinData->Colours.ButtonFace);
+      if (auto* grid = dynamic_cast<TCustomGrid*>(c)) grid->SetFixedColor(SkinData->Colours.ButtonFace);
+    }
+  }
   Phase = phApplyingSkin;
   if (FrameSkinned) {
     FitWindowToFrame(true);
