@@ -691,8 +691,8 @@ void TWinSkinForm::ShowSystemMenu(int x, int y) {
   enable(SC_RESTORE, ShowState != ssNormal);
   enable(SC_MAXIMIZE, ShowState != ssMaximized && (Capabilities & fcMaximize) != 0);
   enable(SC_MINIMIZE, ShowState != ssMinimized && (Capabilities & fcMinimize) != 0);
-  // The frame moves and sizes the window itself; the system's move and size
-  // loops would track a caption the window no longer has.
+  // Its commands come back as WM_COMMAND, which the frame turns into system
+  // commands.
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle, nullptr);
 }
 
