@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
 #   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
-#                  browse-drive, frame)
+#                  browse-drive, frame, wave-image)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -196,6 +196,35 @@ case "$case_name" in
     pellamy_screenshot "${PELLAMY_SHOT:-$work/frame.png}"
     pellamy_close || fail "the skin's close button did not close the window"
     echo "closed by the skin's close button"
+    ;;
+  wave-image)
+    # A disc kept as one WAV file and its CUE sheet, in a folder with a space.
+    image="$work/my discs" expect="$work/expect"
+    mkdir -p "$image" "$expect"
+    python3 "$here/wave_image.py" "$image" "$expect" || fail "could not make the image"
+    pellamy_start "--virtual-cd=$(winpath "$image/disc.cue")" || fail "no window (the sheet refused?)"
+    no_box || fail "a message box at start"
+    pellamy_tick_by_check_box 1
+    pellamy_tick_by_double_click 2
+    pellamy_tick_by_check_box 3
+    pellamy_tick_by_check_box 4   # no such row: the sheet has three tracks
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    wait_for_files 3 "$out" wav || fail "no WAV files"
+    sleep 1
+    files=$(cd "$out" && ls | tr '\n' ' ')
+    [ "$files" = "track 1.wav track 2.wav track 3.wav " ] || fail "files: $files"
+    no_box || fail "a message box during the rip"
+    for n in 1 2 3; do
+      f="$out/track $n.wav"
+      wav_is_whole "$f" || fail "$f is not whole"
+      size=$(od -An -tu4 -j44 -N4 "$f" | tr -d ' ')
+      [ "$size" -eq $(($(stat -c %s "$f") - 48)) ] || fail "track $n: the data chunk declares $size bytes"
+      cmp <(tail -c +49 "$f") "$expect/track $n.pcm" ||
+        fail "track $n: not the image's samples ($(stat -c %s "$f") bytes, expected $((48 + $(stat -c %s "$expect/track $n.pcm"))))"
+    done
+    pellamy_close || fail "did not close"
+    echo "WAVE image with INDEX 00, PREGAP and POSTGAP: three rows ripped, each byte for byte its samples and gaps"
     ;;
   *)
     echo "unknown case $case_name" >&2

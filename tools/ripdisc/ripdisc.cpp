@@ -1,7 +1,8 @@
 // ripdisc: rips a disc from the command line with the same engine as the
 // window: lists the CD drives, reads the first drive's tracks and rips the
 // chosen ones to WAV or MP3. With --virtual-cd it adds the virtual drive (the
-// built-in demo disc or a CUE/BIN image) at the first free letter from D.
+// built-in demo disc or a disc image: a CUE sheet with BINARY, WAVE or
+// MOTOROLA files) at the first free letter from D.
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -69,7 +70,9 @@ int Usage() {
   std::fprintf(stderr,
                "usage: ripdisc [--virtual-cd[=FILE.cue]] [--mp3] [--tracks=N,N,...] OUTPUT_DIRECTORY\n"
                "Rips the tracks of the first CD drive (all of them unless --tracks is given) to\n"
-               "\"track N.wav\", or \"track N.mp3\" with --mp3, in OUTPUT_DIRECTORY.\n");
+               "\"track N.wav\", or \"track N.mp3\" with --mp3, in OUTPUT_DIRECTORY.\n"
+               "--virtual-cd adds a virtual drive with the built-in demo disc; --virtual-cd=FILE.cue\n"
+               "one with the disc image of that CUE sheet (BINARY, WAVE or MOTOROLA files).\n");
   return 2;
 }
 
