@@ -1,12 +1,14 @@
 // The gallery program's forms: every control there with its class and kind,
 // its menus as the system shows them, the owner-drawn popup, the buttons that
-// open system dialogs, controls that act on each other, and the MDI frame.
+// open system dialogs, controls that act on each other, the MDI frame, and
+// the skin it starts with and switches by its Skin menu.
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,6 +18,8 @@
 #include "gui/gdi/Bitmap.h"
 #include "gui/gdi/GdiHandles.h"
 #include "gui/gdi/WideText.h"
+#include "skin/model/SkinManager.h"
+#include "support/TempDir.h"
 #include "support_app.h"
 
 namespace pellamy::test {
@@ -44,11 +48,12 @@ UINT ItemState(HMENU menu, const TMenuItem* item) {
   return GetMenuState(menu, item->Command(), MF_BYCOMMAND);
 }
 
-// The gallery form, shown, with its system dialogs replaced.
+// The gallery form, shown, with its system dialogs replaced; unskinned
+// unless a skin file is given.
 struct TShownGallery {
-  TGalleryForm form{nullptr};
+  TGalleryForm form;
   std::vector<std::string> asked;
-  TShownGallery() {
+  explicit TShownGallery(const std::string& skin = "") : form(nullptr, skin) {
     App();
     form.AskUser = [this](const std::string& text) {
       asked.push_back(text);
@@ -396,6 +401,63 @@ TEST(Gallery, BothFormsGiveBackTheirWindowsAndGdiObjects) {
   App().ProcessMessages();
   EXPECT_EQ(ThreadWindows(), windows);
   EXPECT_EQ(HandleLiveCount(), gdi);
+}
+
+// ------------------------------------------------------------------ skins
+
+namespace fs = std::filesystem;
+
+TEST(GallerySkin, StartsWithRipFromItsOwnFolderWhereverItRunsFrom) {
+  App();
+  // The build puts our skins next to the test program, as next to gallery.exe.
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const fs::path folder = fs::path(self).parent_path();
+  ASSERT_TRUE(fs::exists(folder / "rip.tmp"));
+  ASSERT_TRUE(fs::exists(folder / "daylight.tmp"));
+  EXPECT_EQ(fs::path(gallery::ProgramFolder()), folder / "");
+
+  TempDir elsewhere;
+  wchar_t saved[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  SetCurrentDirectoryW(elsewhere.Path().wstring().c_str());
+  TGalleryForm form(nullptr);
+  SetCurrentDirectoryW(saved);
+
+  TSkinData* skin = form.SkinData1;
+  ASSERT_NE(skin, nullptr);
+  EXPECT_EQ(skin->Owner(), &form);
+  EXPECT_EQ(form.FindComponent("SkinData1"), skin);
+  EXPECT_EQ(skin->SkinFormtype(), TSkinFormType::sfMainform);
+  EXPECT_EQ(fs::path(skin->SkinFile()), folder / "rip.tmp");
+  EXPECT_FALSE(skin->SkinEmpty);
+  EXPECT_TRUE(skin->Active());
+  EXPECT_EQ(skin->ComponentState() & (csLoading | csReading), 0u) << "loaded, no longer reading";
+  ASSERT_NE(SkinManager, nullptr);
+  const auto& registered = SkinManager->SkinDatas();
+  EXPECT_NE(std::find(registered.begin(), registered.end(), skin), registered.end());
+  EXPECT_EQ(skin->SkinName, "Pellamy Night");
+}
+
+TEST(GallerySkin, CommandLine) {
+  using gallery::ParseGalleryOptions;
+  const std::string folder = "C:\\Gallery\\";
+  EXPECT_EQ(ParseGalleryOptions({}, folder).SkinFile, "C:\\Gallery\\rip.tmp");
+  EXPECT_EQ(ParseGalleryOptions({"--skin=D:\\My skins\\sea.tmp"}, folder).SkinFile, "D:\\My skins\\sea.tmp");
+  EXPECT_EQ(ParseGalleryOptions({"--skin=sea.tmp"}, folder).SkinFile, "sea.tmp") << "relative to where it runs";
+  EXPECT_EQ(ParseGalleryOptions({"--skin=a.tmp", "--skin=b.tmp"}, folder).SkinFile, "b.tmp");
+  EXPECT_EQ(ParseGalleryOptions({"--skin="}, folder).SkinFile, "") << "no skin";
+  EXPECT_TRUE(ParseGalleryOptions({"--skin=a.tmp"}, folder).Error.empty());
+  // Anything else is refused with the usage, rather than ignored.
+  const std::pair<std::vector<std::string>, std::string> wrong[] = {{{"--skin", "a.tmp"}, "--skin"},
+                                                                    {{"-skin=a.tmp"}, "-skin=a.tmp"},
+                                                                    {{"a.tmp"}, "a.tmp"},
+                                                                    {{"--skin=a.tmp", "--help"}, "--help"}};
+  for (const auto& [args, culprit] : wrong) {
+    const std::string error = ParseGalleryOptions(args, folder).Error;
+    EXPECT_NE(error.find("Unknown option " + culprit), std::string::npos) << error;
+    EXPECT_NE(error.find("gallery.exe [--skin=FILE]"), std::string::npos) << error;
+  }
 }
 
 }  // namespace

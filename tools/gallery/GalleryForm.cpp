@@ -54,11 +54,12 @@ TGalleryInnerForm::TGalleryInnerForm(TComponent* owner) : TForm(owner) {
 
 // ------------------------------------------------------------------- form
 
-TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
+TGalleryForm::TGalleryForm(TComponent* owner, const std::string& startSkin) : TForm(owner) {
   SetName("GalleryForm");
   SetCaption(kCaption);
   SetBounds(40, 30, 760, 640);
   SetClientSize(752, 600);
+  BuildSkinData(startSkin);
 
   AskUser = [this](const std::string& text) {
     // Captioned like every box of the program: with the application's title.
@@ -85,6 +86,31 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   BuildButtons();
   BuildCommonControls();
   BuildContainers();
+}
+
+void TGalleryForm::BuildSkinData(const std::string& file) {
+  SkinData1 = new TSkinData(this);
+  SkinData1->SetName("SkinData1");
+  SkinData1->ShowMessage = [](const std::string& text) {
+    if (Application() != nullptr) Application()->MessageBoxPlain(text);
+  };
+  // The settings are applied in the reading state, as a form's stored
+  // settings are: Active is only recorded, the file is loaded, and Loaded
+  // then asks for skinning, or turns Active off when nothing was loaded.
+  SkinData1->BeginLoading();
+  SkinData1->SetActive(true);
+  SkinData1->SetDisableTag(TSkinData::kDefaultDisableTag);
+  SkinData1->SetSkinControls(kDefaultSkinControls);
+  try {
+    SkinData1->SetSkinFile(file);
+  } catch (...) {
+    // A damaged skin file leaves the gallery unskinned; say why and go on.
+    if (Application() != nullptr) Application()->HandleException(std::current_exception());
+  }
+  SkinData1->SetSkinFormtype(TSkinFormType::sfMainform);
+  SkinData1->SetVersion(TSkinData::kVersion);
+  SkinData1->SetMenuUpdate(true);
+  SkinData1->EndLoading();
 }
 
 template <class T>

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "GallerySkins.h"
 #include "app/MouseEffectImage.h"
 #include "gui/controls/Buttons.h"
 #include "gui/controls/ComCtrls.h"
@@ -22,6 +23,7 @@
 #include "gui/forms/Forms.h"
 #include "gui/forms/Menus.h"
 #include "gui/gdi/ImgList.h"
+#include "skin/model/WinSkinData.h"
 
 namespace pellamy::gallery {
 
@@ -49,8 +51,12 @@ class TGalleryForm : public TForm {
   // The popup menu's tag, for the engine's tests to find it by.
   static constexpr int kPopupTag = 7;
 
-  explicit TGalleryForm(TComponent* owner);
+  // startSkin is the skin file loaded at start, empty for none.
+  explicit TGalleryForm(TComponent* owner, const std::string& startSkin = ProgramFolder() + kStartSkin);
   std::string ClassName() const override { return "TGalleryForm"; }
+
+  // The skin of the whole program, loaded while the form is made.
+  TSkinData* SkinData1;
 
   TImageList* Images;
   TMainMenu* MainMenu1;
@@ -130,6 +136,7 @@ class TGalleryForm : public TForm {
  private:
   template <class T>
   T* Make(const char* name, TWinControl* parent, int left, int top, int width, int height);
+  void BuildSkinData(const std::string& file);
   void BuildMenus();
   void BuildToolBar();
   void BuildButtons();
