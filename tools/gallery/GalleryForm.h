@@ -1,11 +1,13 @@
 // The gallery's main form: one of every control of the class library, a main
 // menu showing every kind of item, an owner-drawn popup menu, a tool bar and
 // a status bar, and buttons that open a message box and the folder picker.
-// Skin authors look at it to see their skin on everything; the skin engine's
-// tests use it as a fixture.
+// Skin authors look at it to see their skin on everything, switching skins
+// from its Skin menu; the skin engine's tests use it as a fixture.
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "GallerySkins.h"
 #include "app/MouseEffectImage.h"
@@ -51,9 +53,19 @@ class TGalleryForm : public TForm {
   // The popup menu's tag, for the engine's tests to find it by.
   static constexpr int kPopupTag = 7;
 
-  // startSkin is the skin file loaded at start, empty for none.
+  // startSkin is the skin file loaded at start, empty for none; the Skin
+  // menu lists the skin files next to the program.
   explicit TGalleryForm(TComponent* owner, const std::string& startSkin = ProgramFolder() + kStartSkin);
   std::string ClassName() const override { return "TGalleryForm"; }
+
+  // Fills the Skin menu with the skin files of folder (ending in a path
+  // delimiter) by name, the current skin file when it is elsewhere, and
+  // "No skin"; the current one is checked.
+  void ListSkins(const std::string& folder);
+  // What the Skin menu's items do: load a skin file at run time and turn
+  // skinning on, or turn it off.
+  void ChooseSkin(const std::string& file);
+  void ChooseNoSkin();
 
   // The skin of the whole program, loaded while the form is made.
   TSkinData* SkinData1;
@@ -71,6 +83,8 @@ class TGalleryForm : public TForm {
   TMenuItem* mnuToolBar;
   TMenuItem* mnuLarge;
   TMenuItem* mnuSmall;
+  TMenuItem* mnuSkin;
+  TMenuItem* mnuNoSkin;
   TMenuItem* mnuHelp;
   TMenuItem* mnuAbout;
   TPopupMenu* PopupMenu1;
@@ -145,6 +159,12 @@ class TGalleryForm : public TForm {
   void BuildContainers();
   void Status(const std::string& text);
   void DrawPopupItem(TMenuItem* item, TCanvas& canvas, RECT rect, TOwnerDrawState state);
+  // The title and the Skin menu's check marks after a change of skin.
+  void ShowSkin();
+
+  // The Skin menu's file items with their paths, and the line below them.
+  std::vector<std::pair<TMenuItem*, std::string>> FSkinItems;
+  TMenuItem* FSkinLine = nullptr;
 };
 
 }  // namespace pellamy::gallery
