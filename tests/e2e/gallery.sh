@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# gallery.exe under Wine, driven as a person would: both forms open, a
-# screenshot of them unskinned (GALLERY_SHOT), a message box opened by its
-# button and answered from the keyboard, a menu opened by the mouse and an
-# item chosen by its key, the program left through File, Exit by keyboard.
+# gallery.exe under Wine, driven as a person would: started from another
+# folder, it loads rip.tmp from its own (the title says so); both forms open,
+# a screenshot of them (GALLERY_SHOT), a message box opened by its button and
+# answered from the keyboard, a menu opened by the mouse and an item chosen
+# by its key, skins switched from the Skin menu by the mouse, the program left
+# through File, Exit by keyboard; then started again with --skin=.
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,9 +32,11 @@ pixel() {
     sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
 }
 
-(cd "$PELLAMY_BIN" && exec "$WINE" gallery.exe) >/dev/null 2>&1 &
+elsewhere=$(mktemp -d)
+trap 'rm -rf "$elsewhere"' EXIT
+(cd "$elsewhere" && exec "$WINE" "$PELLAMY_BIN/gallery.exe") >/dev/null 2>&1 &
 pid=$!
-main=$(find_window '^Pellamy gallery$') || fail "no gallery form"
+main=$(find_window '^Pellamy gallery - Pellamy Night$') || fail "no gallery form with the rip skin from its folder"
 mdi=$(find_window '^Pellamy gallery MDI$') || fail "no MDI form"
 sleep 1
 import -window root "$shot" || fail "no screenshot"
@@ -56,6 +60,16 @@ sleep 0.5
 [ "$(pixel "$main" 14 53)" != "0,0,128" ] || fail "tool bar still shown"
 echo "View menu opened by mouse, Tool bar hidden by its key"
 
+# The Skin menu by the mouse: No skin, then daylight.tmp (the first skin
+# file by name), each telling in the title.
+dialog_click "$main" 111 33
+dialog_click "$main" 130 92
+find_window '^Pellamy gallery$' >/dev/null || fail "the title still names a skin after No skin"
+dialog_click "$main" 111 33
+dialog_click "$main" 130 51
+find_window '^Pellamy gallery - Pellamy Daylight$' >/dev/null || fail "daylight.tmp not chosen from the Skin menu"
+echo "Skin menu: No skin, then daylight.tmp, by mouse"
+
 # File, Exit from the keyboard ends the program with both forms.
 xdotool key --window "$main" alt+f
 sleep 0.3
@@ -63,3 +77,14 @@ xdotool key x
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "did not end after File, Exit"
 echo "File, Exit by keyboard ended the program"
+
+# --skin= names the skin to start with, relative to where the gallery runs.
+(cd "$PELLAMY_BIN" && exec "$WINE" gallery.exe --skin=daylight.tmp) >/dev/null 2>&1 &
+pid=$!
+main=$(find_window '^Pellamy gallery - Pellamy Daylight$') || fail "--skin=daylight.tmp not loaded"
+sleep 0.5
+dialog_click "$main" 15 33
+xdotool key x
+for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "did not end after File, Exit (mouse, then key)"
+echo "--skin=daylight.tmp started the gallery with that skin"

@@ -1,21 +1,27 @@
 // The gallery program's forms: every control there with its class and kind,
 // its menus as the system shows them, the owner-drawn popup, the buttons that
-// open system dialogs, controls that act on each other, and the MDI frame.
+// open system dialogs, controls that act on each other, the MDI frame, and
+// the skin it starts with and switches by its Skin menu.
 #include <windows.h>
 // commctrl.h needs windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "GalleryForm.h"
 #include "GalleryMdi.h"
+#include "SkinPack.h"
 #include "gui/gdi/Bitmap.h"
 #include "gui/gdi/GdiHandles.h"
 #include "gui/gdi/WideText.h"
+#include "skin/model/SkinManager.h"
+#include "support/TempDir.h"
 #include "support_app.h"
 
 namespace pellamy::test {
@@ -44,11 +50,12 @@ UINT ItemState(HMENU menu, const TMenuItem* item) {
   return GetMenuState(menu, item->Command(), MF_BYCOMMAND);
 }
 
-// The gallery form, shown, with its system dialogs replaced.
+// The gallery form, shown, with its system dialogs replaced; unskinned
+// unless a skin file is given.
 struct TShownGallery {
-  TGalleryForm form{nullptr};
+  TGalleryForm form;
   std::vector<std::string> asked;
-  TShownGallery() {
+  explicit TShownGallery(const std::string& skin = "") : form(nullptr, skin) {
     App();
     form.AskUser = [this](const std::string& text) {
       asked.push_back(text);
@@ -170,7 +177,7 @@ TEST(Gallery, MainMenuAsTheSystemShowsIt) {
   HMENU bar = GetMenu(g.form.Handle());
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(bar, g.form.MainMenu1->Handle());
-  EXPECT_EQ(MenuTexts(bar), (std::vector<std::string>{"&File", "&Edit", "&View", "&Help"}));
+  EXPECT_EQ(MenuTexts(bar), (std::vector<std::string>{"&File", "&Edit", "&View", "&Skin", "&Help"}));
   HMENU file = GetSubMenu(bar, 0);
   const std::vector<std::string> fileTexts = MenuTexts(file);
   ASSERT_EQ(fileTexts.size(), 6u);
@@ -184,7 +191,7 @@ TEST(Gallery, MainMenuAsTheSystemShowsIt) {
   EXPECT_TRUE(ItemState(view, g.form.mnuToolBar) & MF_CHECKED);
   EXPECT_TRUE(ItemState(view, g.form.mnuSmall) & MF_CHECKED);
   EXPECT_FALSE(ItemState(view, g.form.mnuLarge) & MF_CHECKED);
-  HMENU help = GetSubMenu(bar, 3);
+  HMENU help = GetSubMenu(bar, 4);
   EXPECT_EQ(GetMenuDefaultItem(help, FALSE, 0), g.form.mnuAbout->Command());
 
   // A disabled item's command does nothing; an enabled one runs its click.
@@ -396,6 +403,226 @@ TEST(Gallery, BothFormsGiveBackTheirWindowsAndGdiObjects) {
   App().ProcessMessages();
   EXPECT_EQ(ThreadWindows(), windows);
   EXPECT_EQ(HandleLiveCount(), gdi);
+}
+
+// ------------------------------------------------------------------ skins
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// A skin with a name and nothing else to draw.
+std::vector<std::uint8_t> NamedSkin(const std::string& name) {
+  return PackSkin({{"skin.ini", Bytes("[TitlebarSkin]\r\nSkinName=" + name + "\r\n")}});
+}
+
+// A folder of skin files beside other files, as a skin author's folder is.
+struct TSkinFolder {
+  TempDir dir;
+  std::string Folder() const { return dir.Path().string() + "\\"; }
+  std::string File(const std::string& name) const { return Folder() + name; }
+  TSkinFolder() {
+    WriteFile(dir.Path() / "one.tmp", NamedSkin("Skin One"));
+    WriteFile(dir.Path() / "Two.TMP", NamedSkin("Skin Two"));
+    WriteFile(dir.Path() / "notes.txt", Bytes("not a skin"));
+    fs::create_directory(dir.Path() / "folder.tmp");
+    // Refused by the reader: a container of an older format number.
+    std::vector<std::uint8_t> content = BuildSkinContent({{"skin.ini", Bytes("[TitlebarSkin]\r\nSkinName=Old\r\n")}});
+    content[0] = 0x10;  // 10000 = 0x2710
+    content[1] = 0x27;
+    WriteFile(dir.Path() / "old.tmp", CompressContainer(content));
+  }
+};
+
+std::vector<std::string> SkinMenu(TGalleryForm& form) {
+  return MenuTexts(form.mnuSkin->Handle());
+}
+
+bool Checked(TGalleryForm& form, const TMenuItem* item) {
+  return item != nullptr && (ItemState(form.mnuSkin->Handle(), item) & MF_CHECKED) != 0;
+}
+
+// An item of the Skin menu by its caption, as the menu is given it.
+TMenuItem* SkinItem(TGalleryForm& form, const std::string& caption) {
+  TMenuItem* item = form.mnuSkin->Find(caption);
+  EXPECT_NE(item, nullptr) << caption;
+  return item;
+}
+
+TEST(GallerySkin, StartsWithRipFromItsOwnFolderWhereverItRunsFrom) {
+  App();
+  // The build puts our skins next to the test program, as next to gallery.exe.
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  const fs::path folder = fs::path(self).parent_path();
+  ASSERT_TRUE(fs::exists(folder / "rip.tmp"));
+  ASSERT_TRUE(fs::exists(folder / "daylight.tmp"));
+  EXPECT_EQ(fs::path(gallery::ProgramFolder()), folder / "");
+
+  TempDir elsewhere;
+  wchar_t saved[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, saved);
+  SetCurrentDirectoryW(elsewhere.Path().wstring().c_str());
+  TGalleryForm form(nullptr);
+  SetCurrentDirectoryW(saved);
+
+  TSkinData* skin = form.SkinData1;
+  ASSERT_NE(skin, nullptr);
+  EXPECT_EQ(skin->Owner(), &form);
+  EXPECT_EQ(form.FindComponent("SkinData1"), skin);
+  EXPECT_EQ(skin->SkinFormtype(), TSkinFormType::sfMainform);
+  EXPECT_EQ(fs::path(skin->SkinFile()), folder / "rip.tmp");
+  EXPECT_FALSE(skin->SkinEmpty);
+  EXPECT_TRUE(skin->Active());
+  EXPECT_EQ(skin->ComponentState() & (csLoading | csReading), 0u) << "loaded, no longer reading";
+  ASSERT_NE(SkinManager, nullptr);
+  const auto& registered = SkinManager->SkinDatas();
+  EXPECT_NE(std::find(registered.begin(), registered.end(), skin), registered.end());
+  EXPECT_EQ(skin->SkinName, "Pellamy Night");
+  EXPECT_EQ(form.Caption(), "Pellamy gallery - Pellamy Night");
+  // Both of ours in the Skin menu, by file name, the one in use checked.
+  const std::vector<std::string> items = SkinMenu(form);
+  ASSERT_GE(items.size(), 4u);
+  EXPECT_NE(std::find(items.begin(), items.end(), "daylight.tmp"), items.end());
+  EXPECT_NE(std::find(items.begin(), items.end(), "rip.tmp"), items.end());
+  EXPECT_EQ(items.back(), "&No skin");
+  EXPECT_TRUE(Checked(form, SkinItem(form, "rip.tmp")));
+  EXPECT_FALSE(Checked(form, SkinItem(form, "daylight.tmp")));
+  EXPECT_FALSE(Checked(form, form.mnuNoSkin));
+}
+
+TEST(GallerySkin, CommandLine) {
+  using gallery::ParseGalleryOptions;
+  const std::string folder = "C:\\Gallery\\";
+  EXPECT_EQ(ParseGalleryOptions({}, folder).SkinFile, "C:\\Gallery\\rip.tmp");
+  EXPECT_EQ(ParseGalleryOptions({"--skin=D:\\My skins\\sea.tmp"}, folder).SkinFile, "D:\\My skins\\sea.tmp");
+  EXPECT_EQ(ParseGalleryOptions({"--skin=sea.tmp"}, folder).SkinFile, "sea.tmp") << "relative to where it runs";
+  EXPECT_EQ(ParseGalleryOptions({"--skin=a.tmp", "--skin=b.tmp"}, folder).SkinFile, "b.tmp");
+  EXPECT_EQ(ParseGalleryOptions({"--skin="}, folder).SkinFile, "") << "no skin";
+  EXPECT_TRUE(ParseGalleryOptions({"--skin=a.tmp"}, folder).Error.empty());
+  // Anything else is refused with the usage, rather than ignored.
+  const std::pair<std::vector<std::string>, std::string> wrong[] = {{{"--skin", "a.tmp"}, "--skin"},
+                                                                    {{"-skin=a.tmp"}, "-skin=a.tmp"},
+                                                                    {{"a.tmp"}, "a.tmp"},
+                                                                    {{"--skin=a.tmp", "--help"}, "--help"}};
+  for (const auto& [args, culprit] : wrong) {
+    const std::string error = ParseGalleryOptions(args, folder).Error;
+    EXPECT_NE(error.find("Unknown option " + culprit), std::string::npos) << error;
+    EXPECT_NE(error.find("gallery.exe [--skin=FILE]"), std::string::npos) << error;
+  }
+
+  // No skin: the plain title, "No skin" checked, nothing active.
+  App();
+  TShownGallery g("");
+  EXPECT_FALSE(g.form.SkinData1->Active());
+  EXPECT_EQ(g.form.Caption(), "Pellamy gallery");
+  EXPECT_TRUE(Checked(g.form, g.form.mnuNoSkin));
+}
+
+TEST(GallerySkin, SkinMenuListsTheFolderAndSwitchesSkins) {
+  TSkinFolder skins;
+  TShownGallery g(skins.File("one.tmp"));
+  TGalleryForm& form = g.form;
+  form.ListSkins(skins.Folder());
+  // The skin files by name whatever their letter case; no other files, no
+  // folders.
+  EXPECT_EQ(SkinMenu(form), (std::vector<std::string>{"old.tmp", "one.tmp", "Two.TMP", "", "&No skin"}));
+  EXPECT_EQ(form.Caption(), "Pellamy gallery - Skin One");
+  TMenuItem* one = SkinItem(form, "one.tmp");
+  TMenuItem* two = SkinItem(form, "Two.TMP");
+  ASSERT_TRUE(one && two);
+  EXPECT_TRUE(Checked(form, one));
+
+  // Chosen from the menu as a person does: the command of its item.
+  SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(two->Command(), 0), 0);
+  EXPECT_EQ(form.SkinData1->SkinFile(), skins.File("Two.TMP"));
+  EXPECT_TRUE(form.SkinData1->Active());
+  EXPECT_EQ(form.SkinData1->SkinName, "Skin Two");
+  EXPECT_EQ(form.Caption(), "Pellamy gallery - Skin Two");
+  EXPECT_TRUE(Checked(form, two));
+  EXPECT_FALSE(Checked(form, one));
+
+  // "No skin" turns skinning off and leaves the loaded skin as it was.
+  form.mnuNoSkin->Click();
+  EXPECT_FALSE(form.SkinData1->Active());
+  EXPECT_EQ(form.SkinData1->SkinName, "Skin Two");
+  EXPECT_EQ(form.Caption(), "Pellamy gallery");
+  EXPECT_TRUE(Checked(form, form.mnuNoSkin));
+  EXPECT_FALSE(Checked(form, two));
+
+  // A skin chosen after that turns it on again.
+  one->Click();
+  EXPECT_TRUE(form.SkinData1->Active());
+  EXPECT_EQ(form.SkinData1->SkinName, "Skin One");
+  EXPECT_EQ(form.Caption(), "Pellamy gallery - Skin One");
+  EXPECT_TRUE(Checked(form, one));
+  EXPECT_FALSE(Checked(form, form.mnuNoSkin));
+
+  // Listing again (a skin packed meanwhile) keeps the current one checked.
+  WriteFile(skins.dir.Path() / "new.tmp", NamedSkin("Skin New"));
+  form.ListSkins(skins.Folder());
+  EXPECT_EQ(SkinMenu(form), (std::vector<std::string>{"new.tmp", "old.tmp", "one.tmp", "Two.TMP", "", "&No skin"}));
+  EXPECT_TRUE(Checked(form, SkinItem(form, "one.tmp")));
+}
+
+TEST(GallerySkin, ASkinThatDoesNotLoadLeavesNone) {
+  TSkinFolder skins;
+  TShownGallery g(skins.File("one.tmp"));
+  TGalleryForm& form = g.form;
+  std::vector<std::string> messages;
+  form.SkinData1->ShowMessage = [&messages](const std::string& text) { messages.push_back(text); };
+  form.ListSkins(skins.Folder());
+  TMenuItem* old = SkinItem(form, "old.tmp");
+  TMenuItem* one = SkinItem(form, "one.tmp");
+  TMenuItem* two = SkinItem(form, "Two.TMP");
+  ASSERT_TRUE(old && one && two);
+
+  // Refused by the reader, which says why.
+  old->Click();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "This is Older Skin File\rPlease update to new version !");
+  EXPECT_FALSE(form.SkinData1->Active());
+  EXPECT_EQ(form.Caption(), "Pellamy gallery");
+  EXPECT_TRUE(Checked(form, form.mnuNoSkin));
+  EXPECT_EQ(g.Status(), "No skin loaded from old.tmp");
+
+  // Gone since the menu was made.
+  one->Click();
+  ASSERT_TRUE(form.SkinData1->Active());
+  fs::remove(skins.dir.Path() / "Two.TMP");
+  two->Click();
+  EXPECT_FALSE(form.SkinData1->Active());
+  EXPECT_EQ(form.Caption(), "Pellamy gallery");
+  EXPECT_EQ(g.Status(), "No skin loaded from Two.TMP");
+
+  // An image that is no picture: the load fails with its error, and nothing
+  // stays on.
+  one->Click();
+  WriteFile(skins.dir.Path() / "one.tmp",
+            PackSkin({{"skin.ini", Bytes("[Buttons]\r\nBitmap=face.bmp\r\n")}, {"face.bmp", Bytes("BM, but no")}}));
+  EXPECT_THROW(one->Click(), std::exception);
+  EXPECT_FALSE(form.SkinData1->Active());
+  EXPECT_EQ(form.Caption(), "Pellamy gallery");
+  EXPECT_TRUE(Checked(form, form.mnuNoSkin));
+}
+
+TEST(GallerySkin, ASkinStartedFromElsewhereIsListedToo) {
+  TSkinFolder skins;
+  TempDir other;
+  WriteFile(other.Path() / "sea & sky.tmp", NamedSkin("Sea"));
+  TShownGallery g(other.Path().string() + "\\sea & sky.tmp");
+  g.form.ListSkins(skins.Folder());
+  EXPECT_EQ(SkinMenu(g.form),
+            (std::vector<std::string>{"old.tmp", "one.tmp", "Two.TMP", "sea && sky.tmp", "", "&No skin"}));
+  EXPECT_TRUE(Checked(g.form, SkinItem(g.form, "sea && sky.tmp")));
+  EXPECT_EQ(g.form.Caption(), "Pellamy gallery - Sea");
 }
 
 }  // namespace

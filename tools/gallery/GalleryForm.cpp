@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "GalleryArt.h"
 #include "GalleryMenu.h"
 #include "app/MainUnit.h"
@@ -16,6 +19,18 @@ constexpr int kColumn1 = 8, kColumn2 = 232, kColumn3 = 488;
 
 void Picture(TPicture& picture, const TBitmap& bitmap) {
   picture.SetGraphic(&bitmap);
+}
+
+// Whether two skin file paths name one file, however they are written.
+bool SameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code error;
+  return std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), error);
+}
+
+std::string FileNamePart(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/:");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -54,11 +69,12 @@ TGalleryInnerForm::TGalleryInnerForm(TComponent* owner) : TForm(owner) {
 
 // ------------------------------------------------------------------- form
 
-TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
+TGalleryForm::TGalleryForm(TComponent* owner, const std::string& startSkin) : TForm(owner) {
   SetName("GalleryForm");
   SetCaption(kCaption);
   SetBounds(40, 30, 760, 640);
   SetClientSize(752, 600);
+  BuildSkinData(startSkin);
 
   AskUser = [this](const std::string& text) {
     // Captioned like every box of the program: with the application's title.
@@ -85,6 +101,102 @@ TGalleryForm::TGalleryForm(TComponent* owner) : TForm(owner) {
   BuildButtons();
   BuildCommonControls();
   BuildContainers();
+  ListSkins(ProgramFolder());
+}
+
+void TGalleryForm::BuildSkinData(const std::string& file) {
+  SkinData1 = new TSkinData(this);
+  SkinData1->SetName("SkinData1");
+  SkinData1->ShowMessage = [](const std::string& text) {
+    if (Application() != nullptr) Application()->MessageBoxPlain(text);
+  };
+  // The settings are applied in the reading state, as a form's stored
+  // settings are: Active is only recorded, the file is loaded, and Loaded
+  // then asks for skinning, or turns Active off when nothing was loaded.
+  SkinData1->BeginLoading();
+  SkinData1->SetActive(true);
+  SkinData1->SetDisableTag(TSkinData::kDefaultDisableTag);
+  SkinData1->SetSkinControls(kDefaultSkinControls);
+  try {
+    SkinData1->SetSkinFile(file);
+  } catch (...) {
+    // A damaged skin file leaves the gallery unskinned; say why and go on.
+    if (Application() != nullptr) Application()->HandleException(std::current_exception());
+  }
+  SkinData1->SetSkinFormtype(TSkinFormType::sfMainform);
+  SkinData1->SetVersion(TSkinData::kVersion);
+  SkinData1->SetMenuUpdate(true);
+  SkinData1->EndLoading();
+}
+
+void TGalleryForm::ListSkins(const std::string& folder) {
+  for (auto& [item, file] : FSkinItems) mnuSkin->Delete(mnuSkin->IndexOf(item));
+  FSkinItems.clear();
+  if (FSkinLine != nullptr) mnuSkin->Delete(mnuSkin->IndexOf(FSkinLine));
+  FSkinLine = nullptr;
+
+  std::vector<std::string> files;
+  for (const std::string& name : SkinFilesIn(folder)) files.push_back(folder + name);
+  // A skin started from elsewhere (--skin=) can be chosen again too.
+  const std::string& current = SkinData1->SkinFile();
+  std::error_code error;
+  if (!current.empty() && std::filesystem::is_regular_file(std::filesystem::path(current), error) &&
+      std::none_of(files.begin(), files.end(), [&](const std::string& f) { return SameFile(f, current); }))
+    files.push_back(current);
+
+  int index = 0;
+  for (const std::string& file : files) {
+    auto* item = new TMenuItem(this);
+    item->SetName("mnuSkin" + std::to_string(index + 1));
+    item->SetCaption(SkinCaption(FileNamePart(file)));
+    item->SetRadioItem(true);
+    item->SetGroupIndex(2);
+    item->OnClick = [this, file](TComponent*) { ChooseSkin(file); };
+    mnuSkin->Insert(index++, item);
+    FSkinItems.emplace_back(item, file);
+  }
+  if (index > 0) {
+    FSkinLine = new TMenuItem(this);
+    FSkinLine->SetName("mnuSkinLine");
+    FSkinLine->SetCaption("-");
+    mnuSkin->Insert(index, FSkinLine);
+  }
+  ShowSkin();
+}
+
+void TGalleryForm::ChooseSkin(const std::string& file) {
+  try {
+    // The reskin path: assigned at run time, the file is loaded and the
+    // manager asked to apply it.
+    SkinData1->SetSkinFile(file);
+  } catch (...) {
+    SkinData1->SetActive(false);
+    ShowSkin();
+    throw;
+  }
+  // On again after "No skin"; off when the file was gone or refused, so that
+  // no half-loaded skin stays on.
+  SkinData1->SetActive(!SkinData1->SkinEmpty);
+  ShowSkin();
+}
+
+void TGalleryForm::ChooseNoSkin() {
+  SkinData1->SetActive(false);
+  ShowSkin();
+}
+
+void TGalleryForm::ShowSkin() {
+  const bool on = SkinData1->Active() && !SkinData1->SkinEmpty;
+  const std::string& file = SkinData1->SkinFile();
+  for (auto& [item, path] : FSkinItems) item->SetChecked(on && SameFile(path, file));
+  mnuNoSkin->SetChecked(!on);
+  if (on) {
+    const std::string name = SkinData1->SkinName.empty() ? FileNamePart(file) : SkinData1->SkinName;
+    SetCaption(std::string(kCaption) + " - " + AnsiToUtf8(name));
+  } else {
+    SetCaption(kCaption);
+    if (!file.empty() && SkinData1->SkinEmpty) Status("No skin loaded from " + AnsiToUtf8(FileNamePart(file)));
+  }
 }
 
 template <class T>
@@ -146,6 +258,13 @@ void TGalleryForm::BuildMenus() {
   }
   mnuSmall->SetChecked(true);
   AddMenuItem(this, mnuView, "mnuRefresh", "&Refresh", ShortCut(VK_F5, 0))->SetImageIndex(3);
+
+  // The skin files go above "No skin" (ListSkins).
+  mnuSkin = AddMenuItem(this, root, "mnuSkin", "&Skin");
+  mnuNoSkin = AddMenuItem(this, mnuSkin, "mnuNoSkin", "&No skin");
+  mnuNoSkin->SetRadioItem(true);
+  mnuNoSkin->SetGroupIndex(2);
+  mnuNoSkin->OnClick = [this](TComponent*) { ChooseNoSkin(); };
 
   mnuHelp = AddMenuItem(this, root, "mnuHelp", "&Help");
   mnuAbout = AddMenuItem(this, mnuHelp, "mnuAbout", "&About the gallery");

@@ -1,12 +1,15 @@
 // The gallery's main form: one of every control of the class library, a main
 // menu showing every kind of item, an owner-drawn popup menu, a tool bar and
 // a status bar, and buttons that open a message box and the folder picker.
-// Skin authors look at it to see their skin on everything; the skin engine's
-// tests use it as a fixture.
+// Skin authors look at it to see their skin on everything, switching skins
+// from its Skin menu; the skin engine's tests use it as a fixture.
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "GallerySkins.h"
 #include "app/MouseEffectImage.h"
 #include "gui/controls/Buttons.h"
 #include "gui/controls/ComCtrls.h"
@@ -22,6 +25,7 @@
 #include "gui/forms/Forms.h"
 #include "gui/forms/Menus.h"
 #include "gui/gdi/ImgList.h"
+#include "skin/model/WinSkinData.h"
 
 namespace pellamy::gallery {
 
@@ -49,8 +53,22 @@ class TGalleryForm : public TForm {
   // The popup menu's tag, for the engine's tests to find it by.
   static constexpr int kPopupTag = 7;
 
-  explicit TGalleryForm(TComponent* owner);
+  // startSkin is the skin file loaded at start, empty for none; the Skin
+  // menu lists the skin files next to the program.
+  explicit TGalleryForm(TComponent* owner, const std::string& startSkin = ProgramFolder() + kStartSkin);
   std::string ClassName() const override { return "TGalleryForm"; }
+
+  // Fills the Skin menu with the skin files of folder (ending in a path
+  // delimiter) by name, the current skin file when it is elsewhere, and
+  // "No skin"; the current one is checked.
+  void ListSkins(const std::string& folder);
+  // What the Skin menu's items do: load a skin file at run time and turn
+  // skinning on, or turn it off.
+  void ChooseSkin(const std::string& file);
+  void ChooseNoSkin();
+
+  // The skin of the whole program, loaded while the form is made.
+  TSkinData* SkinData1;
 
   TImageList* Images;
   TMainMenu* MainMenu1;
@@ -65,6 +83,8 @@ class TGalleryForm : public TForm {
   TMenuItem* mnuToolBar;
   TMenuItem* mnuLarge;
   TMenuItem* mnuSmall;
+  TMenuItem* mnuSkin;
+  TMenuItem* mnuNoSkin;
   TMenuItem* mnuHelp;
   TMenuItem* mnuAbout;
   TPopupMenu* PopupMenu1;
@@ -130,6 +150,7 @@ class TGalleryForm : public TForm {
  private:
   template <class T>
   T* Make(const char* name, TWinControl* parent, int left, int top, int width, int height);
+  void BuildSkinData(const std::string& file);
   void BuildMenus();
   void BuildToolBar();
   void BuildButtons();
@@ -138,6 +159,12 @@ class TGalleryForm : public TForm {
   void BuildContainers();
   void Status(const std::string& text);
   void DrawPopupItem(TMenuItem* item, TCanvas& canvas, RECT rect, TOwnerDrawState state);
+  // The title and the Skin menu's check marks after a change of skin.
+  void ShowSkin();
+
+  // The Skin menu's file items with their paths, and the line below them.
+  std::vector<std::pair<TMenuItem*, std::string>> FSkinItems;
+  TMenuItem* FSkinLine = nullptr;
 };
 
 }  // namespace pellamy::gallery

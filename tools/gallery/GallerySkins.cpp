@@ -1,0 +1,90 @@
+#include "GallerySkins.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "gui/gdi/WideText.h"
+
+namespace pellamy::gallery {
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+std::string Utf8ToAnsi(const std::string& text) {
+  const std::wstring wide = Utf8ToWide(text);
+  if (wide.empty()) return {};
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args, const std::string& folder) {
+  TGalleryOptions options;
+  options.SkinFile = folder + kStartSkin;
+  const std::string skin = "--skin=";
+  for (const std::string& arg : args) {
+    if (arg.compare(0, skin.size(), skin) == 0) {
+      options.SkinFile = Utf8ToAnsi(arg.substr(skin.size()));
+    } else {
+      options.Error = "Unknown option " + arg + "\n\n" + kUsage;
+      break;
+    }
+  }
+  return options;
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string file(path, n);
+  const std::size_t slash = file.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
+std::vector<std::string> SkinFilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    // The pattern also matches longer extensions through short names.
+    const bool tmp = name.size() > 4 && Lower(name.substr(name.size() - 4)) == ".tmp";
+    if (tmp && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string la = Lower(a), lb = Lower(b);
+    return la != lb ? la < lb : a < b;
+  });
+  return names;
+}
+
+std::string AnsiToUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return WideToUtf8(wide);
+}
+
+std::string SkinCaption(const std::string& fileName) {
+  std::string caption;
+  for (char c : AnsiToUtf8(fileName)) {
+    caption += c;
+    if (c == '&') caption += '&';
+  }
+  return caption;
+}
+
+}  // namespace pellamy::gallery
