@@ -13,6 +13,7 @@
 #include "GallerySkins.h"
 #include "gui/forms/Application.h"
 #include "gui/gdi/WideText.h"
+#include "skin/hooks/SkinWindows.h"
 
 namespace {
 
@@ -39,6 +40,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   OleInitialize(nullptr);
   auto application = std::make_unique<TApplication>();
   application->Initialize();
+  // Before the forms: the main form's skin data makes the manager while it loads.
+  UseSkinWindows();
   // Made as CreateForm makes a form, with the skin to start with.
   auto* form = new TGalleryForm(application.get(), options.SkinFile);
   application->AddForm(form);

@@ -10,6 +10,7 @@
 #include "gui/forms/Forms.h"
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
+#include "skin/frame/WinSkinMenu.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
 #include "skin/model/SkinManager.h"
 
@@ -169,10 +170,14 @@ void TWinSkinForm::SkinWindow(TSkinData* skinData) {
         SetWindowSubclass(MdiClient, &ClientSubclassProc, kClientSubclassId, reinterpret_cast<DWORD_PTR>(this)) != 0;
   }
   if (FrameSkinned) {
-    // The menu bar is the menus' own work; until then the window keeps the
-    // system's bar below the skinned caption.
+    // The bar is drawn by the frame below the skinned caption; the window
+    // keeps its menu, so the system draws it again once the frame goes.
     MenuHandle = GetMenu(Handle);
-    MenuHeight = 0;
+    if (MenuHandle != nullptr && MdiKind != mkChild) {
+      SkinMenuBar = std::make_unique<TWinSkinMenu>(this, skinData);
+      SkinMenuBar->BuildFromHandle(MenuHandle);
+      MenuHeight = GetSystemMetrics(SM_CYMENU);
+    }
     const bool maximisedChild = MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized;
     if (!maximisedChild && ShowState != ssMinimized) SetCaptionStyles(false);
     LoadFrameMetrics();
@@ -424,6 +429,8 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       GdiFlush();
       BitBlt(dc, 0, 0, FrameWidth, Metrics.Top, caption, 0, 0, SRCCOPY);
     }
+    if (SkinMenuBar && MenuHeight > 0)
+      SkinMenuBar->PaintBar(dc, {Metrics.Left, Metrics.Top, FrameWidth - Metrics.Right, Metrics.Top + MenuHeight});
   } catch (...) {
     // A frame that cannot be painted now is painted at the next message.
   }
@@ -517,7 +524,7 @@ POINT TWinSkinForm::FramePoint(LPARAM screenPoint) const {
 TNCObject* TWinSkinForm::ItemAt(POINT p) const {
   for (const auto& button : CaptionButtons)
     if (button->Visible && button->ButtonData->Action >= 0 && PtInRect(&button->Bounds, p)) return button.get();
-  return nullptr;
+  return SkinMenuBar ? SkinMenuBar->ButtonAt(p) : nullptr;
 }
 
 bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
@@ -537,6 +544,12 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       if (item != nullptr) {
         if (!Active) SetForegroundWindow(Handle);
         item->MouseDown();
+        if (auto* menuButton = dynamic_cast<TMenuBtn*>(item)) SkinMenuBar->OpenButtonMenu(*menuButton);
+        result = 0;
+        return true;
+      }
+      if (wparam == HTMENU && SkinMenuBar) {
+        // The system would track its own bar, which it laid out elsewhere.
         result = 0;
         return true;
       }
@@ -548,8 +561,8 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       return false;
     case WM_NCLBUTTONUP:
       if (item != nullptr) {
-        if (item == HotItem) {
-          auto* button = static_cast<TWinSysButton*>(item);
+        auto* button = dynamic_cast<TWinSysButton*>(item);
+        if (item == HotItem && button != nullptr) {
           item->MouseUp();
           ButtonAction(*button, {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
         }
@@ -854,10 +867,18 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
     case WM_SYSCOMMAND: {
       const UINT command = static_cast<UINT>(wparam & 0xFFF0);
       if (command == SC_KEYMENU) {
-        if (!Tracking && lparam != ' ' && lparam != '-' && GetCapture() == nullptr && lparam == 0) {
-          // Alt alone: no menu of the system's to open over our caption.
+        if (Tracking || lparam == ' ' || lparam == '-' || GetCapture() != nullptr) return false;
+        if (lparam == 0) {
+          // Alt alone: the system's bar tracking would run over our caption.
           result = 1;
           return true;
+        }
+        if (SkinMenuBar) {
+          if (TMenuBtn* button = SkinMenuBar->ButtonByAccelerator(static_cast<wchar_t>(lparam))) {
+            SkinMenuBar->OpenButtonMenu(*button);
+            result = 1;
+            return true;
+          }
         }
         return false;
       }
@@ -885,6 +906,10 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
       result = PassOn(msg, wparam, lparam);
       SkinData->NCPaintEnabled = enabled;
       MenuHandle = GetMenu(Handle);
+      if (SkinMenuBar && MenuHandle != nullptr) {
+        SkinMenuBar->BuildFromHandle(MenuHandle);
+        PaintFrame();
+      }
       return true;
     }
     default:
@@ -1046,6 +1071,8 @@ void TWinSkinForm::ReleaseHooks(bool full) {
     RemoveWindowSubclass(MdiClient, &ClientSubclassProc, kClientSubclassId);
   FClientSubclassed = false;
   if (Form != nullptr && full && Phase != phDestroying) Form->SetColor(SavedFormColor);
+  if (HotItem != nullptr && dynamic_cast<TMenuBtn*>(HotItem) != nullptr) HotItem = nullptr;
+  SkinMenuBar.reset();
   CaptionBitmap.SetSize(0, 0);
 }
 

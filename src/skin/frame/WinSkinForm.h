@@ -29,6 +29,7 @@ namespace pellamy {
 
 class TForm;
 class TWinSkinForm;
+class TWinSkinMenu;
 
 // The skin engine's private window messages.
 inline constexpr UINT kSkinChangedNotice = 0x3401;
@@ -137,6 +138,7 @@ class TWinSkinForm : public TComponent {
   bool Tracking = false;
   TNCObject* HotItem = nullptr;
   std::vector<std::unique_ptr<TWinSysButton>> CaptionButtons;
+  std::unique_ptr<TWinSkinMenu> SkinMenuBar;
   HMENU MenuHandle = nullptr;
   HMENU SystemMenu = nullptr;
   UniqueFont CaptionFont;

@@ -164,6 +164,11 @@ bool TSkinWindows::AddWindow(TSkinWindowHandle handle) {
     frame->SkinWindow(skin);
   FSkinForms.push_back(frame);
   PostMessageW(window, kActivateSkinned, 0, 1000);
+  // Children an MDI frame had before it was skinned get theirs now; later
+  // ones come through its client.
+  if (frame->MdiKind == mkFrame && frame->MdiClient != nullptr)
+    for (HWND child = GetWindow(frame->MdiClient, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+      AddWindow(child);
   return true;
 }
 

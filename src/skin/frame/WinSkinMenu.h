@@ -1,0 +1,73 @@
+// WinSkinMenu: the skinned menu bar of a frame.
+//   TMenuBtn      one button of the bar: a top-level item of the window's
+//                 menu, with its accelerator
+//   TWinSkinMenu  the bar in the frame below the skinned caption: built from
+//                 the window's menu, painted from the skin's MenuBar element
+//                 (or its Menubar colour), its buttons found by point and by
+//                 accelerator, their drop-downs opened under them
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/frame/WinSkinForm.h"
+
+namespace pellamy {
+
+class TWinSkinMenu;
+
+class TMenuBtn : public TNCObject {
+ public:
+  TMenuBtn(TWinSkinForm* owner, TWinSkinMenu* bar) : TNCObject(owner), Bar(bar) {}
+  void Paint() override;
+
+  TWinSkinMenu* Bar;
+  int Index = 0;
+  UINT Command = 0;
+  HMENU SubMenu = nullptr;
+  std::wstring Caption;  // without the "&"
+  wchar_t Accelerator = 0;
+  int AcceleratorAt = -1;  // index in Caption of the underlined letter
+  bool Enabled = true;
+};
+
+// Where a bar's buttons go, portable enough to test: text widths in, button
+// spans out (right to left mirrors them).
+struct TBarSpan {
+  int Left = 0;
+  int Right = 0;
+};
+std::vector<TBarSpan> LayoutBarButtons(const std::vector<int>& textWidths, int barLeft, int barRight, int padding,
+                                       bool rightToLeft);
+// The accelerator of a caption ("&File" gives 'f'), 0 without one; "&&" is a
+// plain ampersand.
+wchar_t AcceleratorOf(const std::wstring& caption, std::wstring* plain, int* at);
+
+class TWinSkinMenu {
+ public:
+  TWinSkinMenu(TWinSkinForm* frame, TSkinData* skin) : Frame(frame), SkinData(skin) {}
+
+  void BuildFromHandle(HMENU menu);
+  // Lays the buttons out in bar (window coordinates) and paints it.
+  void PaintBar(HDC dc, const RECT& bar);
+  void PaintButton(HDC dc, TMenuBtn& button);
+  TMenuBtn* ButtonAt(POINT framePoint) const;
+  TMenuBtn* ButtonByAccelerator(wchar_t key) const;
+  // Opens the button's drop-down under it and waits until it closes; a
+  // button without one sends its command.
+  void OpenButtonMenu(TMenuBtn& button);
+
+  TWinSkinForm* Frame;
+  TSkinData* SkinData;
+  HMENU Menu = nullptr;
+  RECT Bounds{};
+  std::vector<std::unique_ptr<TMenuBtn>> Buttons;
+
+ private:
+  static constexpr int kPadding = 7;
+};
+
+}  // namespace pellamy
