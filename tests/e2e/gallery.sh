@@ -3,7 +3,7 @@
 # folder, it loads rip.tmp from its own (the title says so); both forms open,
 # a screenshot of them (GALLERY_SHOT), a message box opened by its button and
 # answered from the keyboard, a menu opened by the mouse and an item chosen
-# by its key, skins switched from the Skin menu by the mouse, the program left
+# by its key, skins switched from the Skin menu by keyboard, the program left
 # through File, Exit by keyboard; then started again with --skin=.
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN.
 set -uo pipefail
@@ -32,6 +32,14 @@ pixel() {
     sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
 }
 
+# The skinned frame's widths (from the skin file itself, whichever skin it
+# is) place the points below; Wine's menu bar is 19 pixels high.
+PELLAMY_SKIN=rip.tmp pellamy_skin_frame
+[ -n "$SKIN_LEFT" ] || fail "no rip.tmp next to the gallery"
+MENU_H=19
+menu_y=$((SKIN_TOP + MENU_H / 2))
+client_y=$((SKIN_TOP + MENU_H))
+
 elsewhere=$(mktemp -d)
 trap 'rm -rf "$elsewhere"' EXIT
 (cd "$elsewhere" && exec "$WINE" "$PELLAMY_BIN/gallery.exe") >/dev/null 2>&1 &
@@ -43,10 +51,11 @@ import -window root "$shot" || fail "no screenshot"
 echo "both forms open; screenshot in $shot"
 
 # The tool bar's first glyph, a navy note, below the menu bar.
-[ "$(pixel "$main" 14 53)" = "0,0,128" ] || fail "tool bar glyph: $(pixel "$main" 14 53)"
+glyph_x=$((SKIN_LEFT + 9)) glyph_y=$((client_y + 8))
+[ "$(pixel "$main" $glyph_x $glyph_y)" = "0,0,128" ] || fail "tool bar glyph: $(pixel "$main" $glyph_x $glyph_y)"
 
 # "Message box" asks; N answers No from the keyboard.
-window_click "$main" 171 149
+window_click "$main" $((SKIN_LEFT + 166)) $((client_y + 104))
 box=$(find_window '^gallery$') || fail "no message box"
 xdotool key --window "$box" n
 sleep 0.5
@@ -54,21 +63,25 @@ sleep 0.5
 echo "message box opened by its button and answered with N"
 
 # View opened by the mouse, Tool bar chosen by its key: the bar goes.
-window_click "$main" 80 33
+window_click "$main" $((SKIN_LEFT + 75)) $menu_y
 xdotool key t
 sleep 0.5
-[ "$(pixel "$main" 14 53)" != "0,0,128" ] || fail "tool bar still shown"
+[ "$(pixel "$main" $glyph_x $glyph_y)" != "0,0,128" ] || fail "tool bar still shown"
 echo "View menu opened by mouse, Tool bar hidden by its key"
 
-# The Skin menu by the mouse: No skin, then daylight.tmp (the first skin
-# file by name), each telling in the title.
-dialog_click "$main" 111 33
-dialog_click "$main" 130 92
+# The Skin menu from the keyboard: No skin (its last item), then
+# daylight.tmp (the first skin file by name), each telling in the title; the
+# frame goes and comes back.
+xdotool key --window "$main" alt+s
+sleep 0.4
+xdotool key End Return
 find_window '^Pellamy gallery$' >/dev/null || fail "the title still names a skin after No skin"
-dialog_click "$main" 111 33
-dialog_click "$main" 130 51
+sleep 0.6
+xdotool key --window "$main" alt+s
+sleep 0.4
+xdotool key Home Return
 find_window '^Pellamy gallery - Pellamy Daylight$' >/dev/null || fail "daylight.tmp not chosen from the Skin menu"
-echo "Skin menu: No skin, then daylight.tmp, by mouse"
+echo "Skin menu: No skin, then daylight.tmp, by keyboard"
 
 # File, Exit from the keyboard ends the program with both forms.
 xdotool key --window "$main" alt+f
@@ -82,8 +95,9 @@ echo "File, Exit by keyboard ended the program"
 (cd "$PELLAMY_BIN" && exec "$WINE" gallery.exe --skin=daylight.tmp) >/dev/null 2>&1 &
 pid=$!
 main=$(find_window '^Pellamy gallery - Pellamy Daylight$') || fail "--skin=daylight.tmp not loaded"
-sleep 0.5
-dialog_click "$main" 15 33
+sleep 0.8
+PELLAMY_SKIN=daylight.tmp pellamy_skin_frame
+window_click "$main" $((SKIN_LEFT + 15)) $((SKIN_TOP + MENU_H / 2))
 xdotool key x
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "did not end after File, Exit (mouse, then key)"

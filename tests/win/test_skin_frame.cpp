@@ -25,18 +25,16 @@
 #include "ripper/VirtualCdDeviceIo.h"
 #include "skin/hooks/SkinWindows.h"
 #include "support_app.h"
+#include "support_skin.h"
 #include "support_target.h"
 
 namespace pellamy::test {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 // Colours (0x00RRGGBB) that say which piece or state a pixel came from.
 constexpr std::uint32_t kLeftActive = 0x208040, kLeftInactive = 0x104020;
 constexpr std::uint32_t kRightActive = 0x2040A0, kBottomActive = 0xA04020;
 constexpr std::uint32_t kTopActive = 0x603080, kTopInactive = 0x301840;
-constexpr std::uint32_t kMagenta = 0xFF00FF;
 constexpr std::uint32_t kCloseStates[4] = {0xE00000, 0x00E000, 0x0000E0, 0xE0E000};
 constexpr std::uint32_t kMinStates[4] = {0xC04000, 0x00C040, 0x4000C0, 0xC0C0C0};
 constexpr std::uint32_t kMaxStates[4] = {0x800000, 0x008000, 0x000080, 0x808000};
@@ -44,30 +42,6 @@ constexpr std::uint32_t kMenuBorder = 0x30C0C0;
 
 // Frame widths of the test skin: left 7, caption 30, right 3, bottom 4.
 constexpr int kLeft = 7, kTop = 30, kRight = 3, kBottom = 4;
-
-std::uint32_t Pixel(const TPixelImage& image, int x, int y) {
-  return image.Pixels[static_cast<std::size_t>(y) * image.Width + x];
-}
-
-// count state images of w x h, side by side or stacked, filled with colours.
-Bytes Strip(int w, int h, const std::vector<std::uint32_t>& colours, bool stacked, bool magentaCorner = false) {
-  const int n = static_cast<int>(colours.size());
-  TPixelImage image{stacked ? w : w * n, stacked ? h * n : h, {}};
-  image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height);
-  for (int i = 0; i < n; ++i)
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        const int px = stacked ? x : i * w + x, py = stacked ? i * h + y : y;
-        std::uint32_t c = colours[static_cast<std::size_t>(i)];
-        if (magentaCorner && x < 3 && y < 3) c = kMagenta;
-        image.Pixels[static_cast<std::size_t>(py) * image.Width + px] = c;
-      }
-  return EncodeBmp24(image);
-}
-
-Bytes Text(const std::string& s) {
-  return Bytes(s.begin(), s.end());
-}
 
 const char* kDescription =
     "[TitlebarSkin]\r\nSkinName=Other Geometry\r\n"
@@ -99,27 +73,6 @@ Bytes TestSkin() {
        {"min.bmp", Strip(14, 14, {kMinStates[0], kMinStates[1], kMinStates[2], kMinStates[3]}, false)},
        {"max.bmp", Strip(14, 14, {kMaxStates[0], kMaxStates[1], kMaxStates[2], kMaxStates[3]}, false)},
        {"menu.bmp", Strip(12, 12, {kMenuBorder}, false)}});
-}
-
-std::string WriteSkin(const std::string& name, const Bytes& bytes) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return path.string();
-}
-
-template <class Done>
-bool PumpUntil(Done done, DWORD limit = 5000) {
-  const DWORD start = GetTickCount();
-  while (!done() && GetTickCount() - start < limit) {
-    Application()->ProcessMessages();
-    if (!done()) Sleep(5);
-  }
-  return done();
-}
-
-void Pump(DWORD ms) {
-  PumpUntil([] { return false; }, ms);
 }
 
 // A form that carries its skin data as the main window does: made while the

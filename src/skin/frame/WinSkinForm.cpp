@@ -1,22 +1,36 @@
 #include "skin/frame/WinSkinForm.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
 
 #include <algorithm>
 
+#include "gui/controls/Buttons.h"
+#include "gui/controls/ComCtrls.h"
 #include "gui/controls/Controls.h"
+#include "gui/controls/ExtCtrls.h"
+#include "gui/controls/Frames.h"
 #include "gui/controls/Grids.h"
+#include "gui/controls/StdCtrls.h"
+#include "gui/controls/ToolBar.h"
 #include "gui/forms/Forms.h"
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/frame/WinSkinMenu.h"
+#include "skin/layout/ControlChoice.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
 #include "skin/model/SkinManager.h"
 
 namespace pellamy {
 
 namespace {
+
+// Signed, as a point left of or above the primary monitor has them.
+int PointX(LPARAM l) {
+  return static_cast<short>(LOWORD(l));
+}
+int PointY(LPARAM l) {
+  return static_cast<short>(HIWORD(l));
+}
 
 constexpr UINT_PTR kFrameSubclassId = 0x534B4652;   // the frame's layer over the window
 constexpr UINT_PTR kClientSubclassId = 0x534B4D43;  // the frame's layer over an MDI client
@@ -105,6 +119,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
 
 TWinSkinForm::~TWinSkinForm() {
   if (FSubclassed && IsWindow(Handle)) ReleaseHooks(false);
+  FreeSkinControls();
   CaptionButtons.clear();
   HotItem = nullptr;
   if (SkinManager != nullptr) SkinManager->RemoveWindow(Handle);
@@ -191,9 +206,187 @@ void TWinSkinForm::SkinWindow(TSkinData* skinData) {
   InvalidateRect(Handle, nullptr, TRUE);
 }
 
-void TWinSkinForm::SkinChildControls(TComponent*) {}
+namespace {
 
-void TWinSkinForm::SkinChildWindows() {}
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  return text;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return text;
+}
+
+TControlFacts FactsOf(TComponent* c) {
+  TControlFacts f;
+  f.ClassName = c->ClassName();
+  f.Tag = c->Tag();
+  auto* wc = dynamic_cast<TWinControl*>(c);
+  f.IsWindowed = wc != nullptr;
+  if (wc != nullptr && wc->HandleAllocated())
+    f.Style = static_cast<std::uint32_t>(GetWindowLongPtrW(wc->Handle(), GWL_STYLE));
+  f.IsPageControl = dynamic_cast<TPageControl*>(c) != nullptr;
+  f.IsTabControl = dynamic_cast<TCustomTabControl*>(c) != nullptr;
+  f.IsCheckBox = dynamic_cast<TCustomCheckBox*>(c) != nullptr;
+  f.IsRadioGroup = dynamic_cast<TCustomRadioGroup*>(c) != nullptr;
+  f.IsGroupBox = dynamic_cast<TCustomGroupBox*>(c) != nullptr;
+  f.IsRadioButton = dynamic_cast<TRadioButton*>(c) != nullptr;
+  f.IsToolBar = dynamic_cast<TToolBar*>(c) != nullptr;
+  f.IsStatusBar = dynamic_cast<TStatusBar*>(c) != nullptr;
+  f.IsProgressBar = dynamic_cast<TProgressBar*>(c) != nullptr;
+  f.IsScrollBar = dynamic_cast<TScrollBar*>(c) != nullptr;
+  f.IsComboBox = dynamic_cast<TCustomComboBox*>(c) != nullptr;
+  f.IsBitButton = dynamic_cast<TBitBtn*>(c) != nullptr;
+  f.IsSpeedButton = dynamic_cast<TSpeedButton*>(c) != nullptr;
+  f.IsPanel = dynamic_cast<TCustomPanel*>(c) != nullptr;
+  f.IsListView = dynamic_cast<TCustomListView*>(c) != nullptr;
+  f.IsMemo = dynamic_cast<TCustomMemo*>(c) != nullptr;
+  f.IsGrid = dynamic_cast<TCustomGrid*>(c) != nullptr;
+  f.IsPushButton = dynamic_cast<TButton*>(c) != nullptr;
+  f.IsEdit = dynamic_cast<TCustomEdit*>(c) != nullptr;
+  f.IsFrame = dynamic_cast<TCustomFrame*>(c) != nullptr;
+  f.IsForm = dynamic_cast<TForm*>(c) != nullptr;
+  f.IsListBox = dynamic_cast<TListBox*>(c) != nullptr;
+  f.IsCustomListBox = dynamic_cast<TCustomListBox*>(c) != nullptr;
+  f.IsTreeView = dynamic_cast<TCustomTreeView*>(c) != nullptr;
+  f.IsScrollBox = dynamic_cast<TScrollBox*>(c) != nullptr;
+  if (auto* picker = dynamic_cast<TDateTimePicker*>(c)) f.DateTimeUpDown = picker->DateMode() == dmUpDown;
+  return f;
+}
+
+}  // namespace
+
+TSkinControl* TWinSkinForm::MakeSkinControl(int kind) {
+  switch (static_cast<TSkinClass>(kind)) {
+    case TSkinClass::Button:
+    case TSkinClass::BitButton:
+      return new TSkinButton(this);
+    case TSkinClass::CheckBox:
+      return new TSkinCheckBox(this);
+    case TSkinClass::RadioButton:
+      return new TSkinRadioButton(this);
+    case TSkinClass::GroupBox:
+      return new TSkinGroupBox(this);
+    case TSkinClass::Box:
+      return new TSkinBox(this);
+    case TSkinClass::Edit:
+      return new TSkinEdit(this);
+    default:
+      // The other kinds keep their own look until their classes exist.
+      return nullptr;
+  }
+}
+
+bool TWinSkinForm::AddSkinControl(TSkinControl* control) {
+  if (std::find(Controls.begin(), Controls.end(), control) != Controls.end()) return true;
+  Controls.push_back(control);
+  return false;
+}
+
+void TWinSkinForm::RemoveSkinControl(TSkinControl* control) {
+  for (std::size_t i = Controls.size(); i-- > 0;)
+    if (Controls[i] == control) {
+      Controls.erase(Controls.begin() + static_cast<std::ptrdiff_t>(i));
+      break;
+    }
+  if (DialogHotButton == control) DialogHotButton = nullptr;
+}
+
+TSkinControl* TWinSkinForm::FindSkinControl(HWND window) const {
+  for (TSkinControl* c : Controls)
+    if (c->Handle == window) return c;
+  return nullptr;
+}
+
+bool TWinSkinForm::IsSkinned(TComponent* component) const {
+  auto* wc = dynamic_cast<TWinControl*>(component);
+  for (TSkinControl* c : Controls) {
+    if (c->Control == component) return true;
+    if (c->Control == nullptr && wc != nullptr && wc->HandleAllocated() && c->Handle == wc->Handle()) return true;
+  }
+  return false;
+}
+
+void TWinSkinForm::SkinChildControls(TComponent* container) {
+  if (SkinData == nullptr || container == nullptr) return;
+  for (std::size_t i = Controls.size(); i-- > 0;)
+    if (i < Controls.size() && Controls[i]->State == scDestroyed) delete Controls[i];
+  std::vector<TComponent*> owned;
+  for (int i = 0; i < container->ComponentCount(); ++i) owned.push_back(container->Components(i));
+  for (TComponent* c : owned) SkinControl(c, container);
+}
+
+void TWinSkinForm::SkinControl(TComponent* component, TComponent* container) {
+  if (dynamic_cast<TSkinControl*>(component) != nullptr || component == this) return;
+  if (DisabledByTag(component->Tag(), SkinData->DisableTag()) || IsSkinned(component)) return;
+  auto* wc = dynamic_cast<TWinControl*>(component);
+  if (wc != nullptr && !wc->HandleAllocated()) {
+    try {
+      wc->HandleNeeded();
+    } catch (...) {
+      return;
+    }
+  }
+  if (SkinData->OnSkinControl) {
+    TComponent* given = nullptr;
+    SkinData->OnSkinControl(this, SkinData, container, component, Upper(component->ClassName()), given);
+    if (auto* chosen = dynamic_cast<TSkinControl*>(given)) {
+      if (std::find(Controls.begin(), Controls.end(), chosen) == Controls.end() && wc != nullptr)
+        chosen->InitControl(this, SkinData, chosen->Recolor, wc);
+      if (dynamic_cast<TCustomPanel*>(component) != nullptr) SkinChildControls(component);
+      return;
+    }
+  }
+  const TControlChoice choice = ChooseSkinControl(FactsOf(component), *SkinData);
+  if (choice.Skip) return;
+  if (choice.SetFlat) SetEnumPropertyByName(component, "Flat", "True");
+  if (choice.SetTransparent) SetEnumPropertyByName(component, "Transparent", "True");
+  if (choice.SizeGripOff)
+    if (auto* bar = dynamic_cast<TStatusBar*>(component)) bar->SetSizeGrip(false);
+  if (choice.GridFixedColour)
+    if (auto* grid = dynamic_cast<TCustomGrid*>(component)) grid->SetFixedColor(SkinData->Colours.ButtonFace);
+  if (choice.ChildrenClass != TSkinClass::None && wc != nullptr) {
+    for (int i = 0; i < wc->ControlCount(); ++i) {
+      auto* child = dynamic_cast<TWinControl*>(wc->Controls(i));
+      if (child == nullptr || IsSkinned(child)) continue;
+      if (TSkinControl* object = MakeSkinControl(static_cast<int>(choice.ChildrenClass)))
+        object->InitControl(this, SkinData, false, child);
+    }
+  }
+  if (choice.Class != TSkinClass::None && wc != nullptr) {
+    if (TSkinControl* object = MakeSkinControl(static_cast<int>(choice.Class))) {
+      if (choice.ByHandle)
+        object->InitWindow(wc->Handle(), SkinData, this);
+      else
+        object->InitControl(this, SkinData, choice.Boxed, wc);
+    }
+  }
+  if (choice.Recurse) SkinChildControls(component);
+}
+
+void TWinSkinForm::SkinChildWindows() {
+  if (SkinData == nullptr) return;
+  for (HWND child = GetWindow(Handle, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const auto style = static_cast<std::uint32_t>(GetWindowLongPtrW(child, GWL_STYLE));
+    if ((style & WS_CHILD) == 0 || FindSkinControl(child) != nullptr) continue;
+    bool onChild = false;
+    const TSkinClass kind =
+        ChoosePlainChild(Lower(WindowClass(child)), style, GetWindow(child, GW_CHILD) != nullptr, onChild);
+    HWND target = onChild ? GetWindow(child, GW_CHILD) : child;
+    if (TSkinControl* object = MakeSkinControl(static_cast<int>(kind))) object->InitWindow(target, SkinData, this);
+  }
+}
+
+void TWinSkinForm::FreeSkinControls() {
+  while (!Controls.empty()) {
+    TSkinControl* c = Controls.front();
+    if (c->State != scDestroyed) c->Restore();
+    delete c;  // leaves the list
+    if (!Controls.empty() && Controls.front() == c) Controls.erase(Controls.begin());
+  }
+  DialogHotButton = nullptr;
+}
 
 void TWinSkinForm::SetStyle(std::uint32_t newStyle) {
   FOwnStyleChange = true;
@@ -512,7 +705,7 @@ void TWinSkinForm::PaintCaptionButton(TWinSysButton& button) {
 
 POINT TWinSkinForm::FramePoint(LPARAM screenPoint) const {
   // Signed: a monitor left of or above the primary has negative points.
-  POINT p{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+  POINT p{PointX(screenPoint), PointY(screenPoint)};
   ScreenToClient(Handle, &p);
   if (!IsIconic(Handle)) {
     p.x += Metrics.Left;
@@ -564,7 +757,7 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
         auto* button = dynamic_cast<TWinSysButton*>(item);
         if (item == HotItem && button != nullptr) {
           item->MouseUp();
-          ButtonAction(*button, {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)});
+          ButtonAction(*button, {PointX(lparam), PointY(lparam)});
         }
         result = 0;
         return true;
@@ -588,7 +781,7 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       return true;
     case WM_NCRBUTTONDOWN:
       if (wparam == HTCAPTION && MdiKind != mkChild) {
-        ShowSystemMenu(GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
+        ShowSystemMenu(PointX(lparam), PointY(lparam));
         result = 0;
         return true;
       }
@@ -599,6 +792,10 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
 }
 
 void TWinSkinForm::StartHover(bool on) {
+  if (!on && DialogHotButton != nullptr) {
+    DialogHotButton->MouseLeave();
+    DialogHotButton = nullptr;
+  }
   if (on == FHoverRunning) return;
   FHoverRunning = on;
   if (on) {
@@ -609,6 +806,16 @@ void TWinSkinForm::StartHover(bool on) {
 }
 
 void TWinSkinForm::HoverCheck() {
+  if (Form == nullptr && DialogHotButton != nullptr) {
+    POINT cursor;
+    GetCursorPos(&cursor);
+    RECT r;
+    GetWindowRect(DialogHotButton->Handle, &r);
+    if (!PtInRect(&r, cursor)) {
+      DialogHotButton->MouseLeave();
+      DialogHotButton = nullptr;
+    }
+  }
   if (Tracking || HotItem == nullptr) return;
   POINT cursor;
   GetCursorPos(&cursor);
@@ -1051,6 +1258,7 @@ void TWinSkinForm::ApplySkinChange() {
       if (auto* grid = dynamic_cast<TCustomGrid*>(c)) grid->SetFixedColor(SkinData->Colours.ButtonFace);
     }
   }
+  for (TSkinControl* c : std::vector<TSkinControl*>(Controls)) c->SkinChanged();
   Phase = phApplyingSkin;
   if (FrameSkinned) {
     FitWindowToFrame(true);
@@ -1070,6 +1278,7 @@ void TWinSkinForm::ReleaseHooks(bool full) {
   if (FClientSubclassed && MdiClient != nullptr)
     RemoveWindowSubclass(MdiClient, &ClientSubclassProc, kClientSubclassId);
   FClientSubclassed = false;
+  FreeSkinControls();
   if (Form != nullptr && full && Phase != phDestroying) Form->SetColor(SavedFormColor);
   if (HotItem != nullptr && dynamic_cast<TMenuBtn*>(HotItem) != nullptr) HotItem = nullptr;
   SkinMenuBar.reset();

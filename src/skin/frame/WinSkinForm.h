@@ -22,6 +22,7 @@
 #include "gui/controls/Controls.h"
 #include "gui/gdi/Bitmap.h"
 #include "gui/gdi/GdiHandles.h"
+#include "skin/controls/WinSubClass.h"
 #include "skin/layout/FrameLayout.h"
 #include "skin/model/WinSkinData.h"
 
@@ -77,7 +78,7 @@ enum TFramePhase : int {
 // MDI roles of the skinned window.
 enum TMdiKind : int { mkNone = 0, mkFrame = 1, mkChild = 2 };
 
-class TWinSkinForm : public TComponent {
+class TWinSkinForm : public TComponent, public TSkinControlHost {
  public:
   // Owned by the form it skins (destroyed with it), or by nobody for a plain
   // window, whose object the manager frees.
@@ -104,10 +105,19 @@ class TWinSkinForm : public TComponent {
   void PaintCaptionButton(TWinSysButton& button);
   void LayoutCaptionButtons();
 
-  // The skinned controls come with their own issue; these are where they
-  // attach (and do nothing yet).
+  // The skinned controls of a form's components (recursing into panels and
+  // frames), and of a plain window's child windows.
   void SkinChildControls(TComponent* container);
+  void SkinControl(TComponent* component, TComponent* container);
   void SkinChildWindows();
+  bool IsSkinned(TComponent* component) const;
+  void FreeSkinControls();
+  bool AddSkinControl(TSkinControl* control) override;
+  void RemoveSkinControl(TSkinControl* control) override;
+  bool IsPlainWindow() const override { return Form == nullptr; }
+  TSkinControl* FindSkinControl(HWND window) const;
+  TSkinControl* MakeSkinControl(int kind);
+  std::vector<TSkinControl*> Controls;
 
   // What the frame looks like to the portable rules now.
   TCaptionContext CaptionContext() const;

@@ -1,0 +1,69 @@
+// Skins made in the tests: image strips of known colours packed with a
+// description, written where the skin data reads them; and a message pump
+// that waits for a condition.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "SkinPack.h"
+#include "gui/forms/Application.h"
+#include "imaging/BmpFormat.h"
+
+namespace pellamy::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint32_t kMagenta = 0xFF00FF;
+
+inline std::uint32_t Pixel(const TPixelImage& image, int x, int y) {
+  return image.Pixels[static_cast<std::size_t>(y) * image.Width + x];
+}
+
+// count state images of w x h, side by side or stacked, filled with colours.
+inline Bytes Strip(int w, int h, const std::vector<std::uint32_t>& colours, bool stacked, bool magentaCorner = false) {
+  const int n = static_cast<int>(colours.size());
+  TPixelImage image{stacked ? w : w * n, stacked ? h * n : h, {}};
+  image.Pixels.resize(static_cast<std::size_t>(image.Width) * image.Height);
+  for (int i = 0; i < n; ++i)
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const int px = stacked ? x : i * w + x, py = stacked ? i * h + y : y;
+        std::uint32_t c = colours[static_cast<std::size_t>(i)];
+        if (magentaCorner && x < 3 && y < 3) c = kMagenta;
+        image.Pixels[static_cast<std::size_t>(py) * image.Width + px] = c;
+      }
+  return EncodeBmp24(image);
+}
+
+inline Bytes Text(const std::string& s) {
+  return Bytes(s.begin(), s.end());
+}
+
+inline std::string WriteSkin(const std::string& name, const Bytes& bytes) {
+  const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path.string();
+}
+
+template <class Done>
+bool PumpUntil(Done done, DWORD limit = 5000) {
+  const DWORD start = GetTickCount();
+  while (!done() && GetTickCount() - start < limit) {
+    Application()->ProcessMessages();
+    if (!done()) Sleep(5);
+  }
+  return done();
+}
+
+inline void Pump(DWORD ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+}  // namespace pellamy::test
