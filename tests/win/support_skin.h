@@ -14,6 +14,7 @@
 #include "SkinPack.h"
 #include "gui/forms/Application.h"
 #include "imaging/BmpFormat.h"
+#include "skin/hooks/SkinWindows.h"
 
 namespace pellamy::test {
 
@@ -64,6 +65,42 @@ bool PumpUntil(Done done, DWORD limit = 5000) {
 
 inline void Pump(DWORD ms) {
   PumpUntil([] { return false; }, ms);
+}
+
+// The skinned frame of a window once its first activation has run; null
+// when none comes.
+inline TWinSkinForm* WaitForFrame(HWND window) {
+  SetForegroundWindow(window);
+  TWinSkinForm* frame = nullptr;
+  PumpUntil([&] {
+    frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(window) : nullptr;
+    return frame != nullptr && frame->Phase == phActive;
+  });
+  return frame != nullptr && frame->Phase == phActive ? frame : nullptr;
+}
+
+// A visible window of this thread of that class (and caption, when given):
+// other programs on the display have windows of the same classes.
+inline HWND FindThreadWindow(const wchar_t* windowClass, const wchar_t* caption) {
+  struct TSearch {
+    const wchar_t* Class;
+    const wchar_t* Caption;
+    HWND Found;
+  } search{windowClass, caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<TSearch*>(data);
+        wchar_t cls[64] = {}, text[256] = {};
+        GetClassNameW(hwnd, cls, 64);
+        GetWindowTextW(hwnd, text, 256);
+        if (!IsWindowVisible(hwnd) || wcscmp(cls, s->Class) != 0) return TRUE;
+        if (s->Caption != nullptr && wcscmp(text, s->Caption) != 0) return TRUE;
+        s->Found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
 }
 
 }  // namespace pellamy::test

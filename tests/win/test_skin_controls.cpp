@@ -110,13 +110,7 @@ class SkinControls : public GdiBalancedTest {
     file = WriteSkin("pellamy-controls-test.tmp", ControlSkin(withButtons));
     form = new TControlsForm(file);
     form->Show();
-    SetForegroundWindow(form->Handle());
-    TWinSkinForm* frame = nullptr;
-    PumpUntil([&] {
-      frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(form->Handle()) : nullptr;
-      return frame != nullptr && frame->Phase == phActive;
-    });
-    return frame;
+    return WaitForFrame(form->Handle());
   }
   // The control as it paints now, from its window's DC.
   std::uint32_t PixelOf(TWinControl* control, int x, int y) {

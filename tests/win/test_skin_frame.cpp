@@ -114,13 +114,7 @@ class SkinFrame : public GdiBalancedTest {
   TWinSkinForm* Open() {
     form = new TSkinnedForm(nullptr, skinFile);
     form->Show();
-    SetForegroundWindow(form->Handle());
-    TWinSkinForm* frame = nullptr;
-    PumpUntil([&] {
-      frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(form->Handle()) : nullptr;
-      return frame != nullptr && frame->Phase == phActive;
-    });
-    return frame;
+    return WaitForFrame(form->Handle());
   }
 
   RECT WindowRect() const {
@@ -262,14 +256,21 @@ TEST_F(SkinFrame, CloseButtonAndDoubleClickOnTheIcon) {
   for (auto& b : frame->CaptionButtons)
     if (b->ButtonData->Action == 3) icon = b->Bounds;
   const POINT p = Screen((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
-  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+  MouseTo(p);
+  // The menu is ended once it shows, so the second click comes after it.
+  static bool menuEnded = false;
+  menuEnded = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (FindThreadWindow(L"#32768", nullptr) == nullptr) return;
     KillTimer(nullptr, id);
     EndMenu();
+    menuEnded = true;
   });
-  MouseTo(p);
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-  Pump(100);  // the system menu's loop runs until the timer ends it
+  const bool shown = PumpUntil([] { return menuEnded; }, 2000);
+  if (!shown) KillTimer(nullptr, timer);
+  ASSERT_TRUE(shown) << "the first click opens the system menu";
   ASSERT_TRUE(IsWindowVisible(form->Handle()));
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
@@ -389,7 +390,7 @@ TEST_F(SkinFrame, DialogsAndMessageBoxesWearTheSkinAndAHundredComeAndGo) {
   static bool skinned = false;
   seen = nullptr;
   SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = FindWindowW(L"#32770", L"A message box with a caption much wider than the text it shows");
+    HWND box = FindThreadWindow(L"#32770", L"A message box with a caption much wider than the text it shows");
     if (box == nullptr) return;
     KillTimer(nullptr, id);
     seen = box;
@@ -412,7 +413,7 @@ TEST_F(SkinFrame, ThePopupMenuBorderIsTheSkins) {
   static std::uint32_t corner = 0, inner = 0;
   subclassed = false;
   SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND menu = FindWindowW(L"#32768", nullptr);
+    HWND menu = FindThreadWindow(L"#32768", nullptr);
     if (menu == nullptr) return;
     KillTimer(nullptr, id);
     subclassed = SkinWindows()->IsPopupWindowSkinned(menu);
@@ -440,7 +441,7 @@ TEST_F(SkinFrame, TheFolderPickerIsSkinned) {
   static bool skinned = false;
   skinned = false;
   SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND picker = FindWindowW(L"#32770", L"Browse for Folder");
+    HWND picker = FindThreadWindow(L"#32770", L"Browse for Folder");
     if (picker == nullptr) return;
     KillTimer(nullptr, id);
     skinned = SendMessageW(picker, kSkinnedQuery, 0, 0) == 1;
@@ -509,12 +510,7 @@ TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {
   SetDeviceIo(&drive);
   auto* main = App().CreateForm<TMainForm>();
   main->Show();
-  SetForegroundWindow(main->Handle());
-  TWinSkinForm* frame = nullptr;
-  PumpUntil([&] {
-    frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(main->Handle()) : nullptr;
-    return frame != nullptr && frame->Phase == phActive;
-  });
+  TWinSkinForm* frame = WaitForFrame(main->Handle());
   ASSERT_NE(frame, nullptr);
   RECT client, window;
   GetClientRect(main->Handle(), &client);

@@ -16,16 +16,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Utf8ToAnsi(const std::string& text) {
-  const std::wstring wide = Utf8ToWide(text);
-  if (wide.empty()) return {};
-  const int n =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 }  // namespace
 
 TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args, const std::string& folder) {
@@ -68,14 +58,6 @@ std::vector<std::string> SkinFilesIn(const std::string& folder) {
     return la != lb ? la < lb : a < b;
   });
   return names;
-}
-
-std::string AnsiToUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return WideToUtf8(wide);
 }
 
 std::string SkinCaption(const std::string& fileName) {

@@ -4,7 +4,8 @@
 //   ProgramFolder         the folder gallery.exe is in
 //   SkinFilesIn           the skin files (*.tmp) of a folder, by name
 // Skin file paths are in the ANSI code page, as the skin component opens
-// them; AnsiToUtf8 and SkinCaption turn them into texts to show.
+// them; AnsiToUtf8 (gui/gdi/WideText.h) and SkinCaption turn them into
+// texts to show.
 #pragma once
 
 #include <string>
@@ -29,10 +30,6 @@ TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args, const 
 
 // The folder of the running program, ending in a backslash.
 std::string ProgramFolder();
-
-// Text in the ANSI code page (file names, skin names) in UTF-8, as the
-// class library shows text.
-std::string AnsiToUtf8(const std::string& text);
 
 // The names of the files ending in ".tmp" (any letter case) in folder, which
 // ends in a path delimiter, in name order regardless of letter case.

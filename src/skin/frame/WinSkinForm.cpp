@@ -426,6 +426,7 @@ void TWinSkinForm::MakeCaptionIcon() {
     if (!scaled) scaled.reset(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, w, h, 0)));
     DrawIconEx(CaptionIcon.Canvas().Handle(), 0, 0, scaled ? scaled.get() : icon, w, h, 0, nullptr, DI_NORMAL);
     CaptionIcon.Modified();
+    CaptionIconPixels = CaptionIcon.ToPixels();
     return;
   }
   // No icon of its own: the main skin's caption icon, so dialogs look like
@@ -435,6 +436,7 @@ void TWinSkinForm::MakeCaptionIcon() {
     for (TSkinData* s : SkinManager->SkinDatas())
       if (s->SkinFormtype() == TSkinFormType::sfMainform && s->IconBitmap.Width > 0) fallback = &s->IconBitmap;
   if (fallback != nullptr) CaptionIcon.LoadFromPixels(*fallback);
+  CaptionIconPixels = CaptionIcon.ToPixels();
 }
 
 void TWinSkinForm::ClearCaptionButtons() {
@@ -681,12 +683,48 @@ void TWinSkinForm::DrawButtonImage(HDC dc, TWinSysButton& button, int image) {
                   std::min(image, std::max(1, data.FrameCount)));
 }
 
+namespace {
+
+// Copies state image index of a strip of count images into a 32-bit DIB at
+// (x, y), leaving the magenta pixels out: the caption is composed in memory,
+// where this costs far less than a masked copy per button and paint.
+void BlendKeyed(TBitmap& target, int x, int y, const TPixelImage& strip, int count, int index) {
+  count = std::max(1, count);
+  index = std::clamp(index, 1, count);
+  const int w = strip.Width / count, h = strip.Height;
+  const int sx = (index - 1) * w;
+  for (int row = 0; row < h; ++row) {
+    const int ty = y + row;
+    if (ty < 0 || ty >= target.Height()) continue;
+    auto* line = reinterpret_cast<std::uint32_t*>(target.ScanLine(ty));
+    for (int col = 0; col < w; ++col) {
+      const int tx = x + col;
+      if (tx < 0 || tx >= target.Width()) continue;
+      const std::uint32_t pixel = strip.Pixels[static_cast<std::size_t>(row) * strip.Width + sx + col] & 0xFFFFFF;
+      if (pixel != kSkinTransparentColor) line[tx] = pixel;
+    }
+  }
+  target.Modified();
+}
+
+}  // namespace
+
 void TWinSkinForm::PaintCaptionButtons(HDC dc) {
+  const bool direct = CaptionBitmap.PixelFormat() == pf32bit && CaptionBitmap.Canvas().Handle() == dc;
+  if (direct) GdiFlush();
   for (auto& button : CaptionButtons) {
     const TDataSkinSysButton& data = *button->ButtonData;
     if (!button->Visible || data.Bitmap.Width <= 0 || data.Visibility == 100) continue;
     button->State = 1;
-    DrawButtonImage(dc, *button, CaptionButtonImage(data, Active));
+    const int image = CaptionButtonImage(data, Active);
+    if (!direct) {
+      DrawButtonImage(dc, *button, image);
+    } else if (IsIconAction(data.Action)) {
+      if (CaptionIconPixels.Width > 0)
+        BlendKeyed(CaptionBitmap, button->Bounds.left, button->Bounds.top, CaptionIconPixels, 1, 1);
+    } else {
+      BlendKeyed(CaptionBitmap, button->Bounds.left, button->Bounds.top, data.Bitmap, data.FrameCount, image);
+    }
   }
 }
 

@@ -153,6 +153,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   HMENU SystemMenu = nullptr;
   UniqueFont CaptionFont;
   TBitmap CaptionIcon;
+  TPixelImage CaptionIconPixels;  // the same, for composing the caption in memory
   TBitmap CaptionBitmap;
   std::string Caption;
   std::string WindowClassName;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "skin/frame/WinSkinForm.h"
+#include "skin/layout/MenuBarLayout.h"
 
 namespace pellamy {
 
@@ -33,18 +34,6 @@ class TMenuBtn : public TNCObject {
   int AcceleratorAt = -1;  // index in Caption of the underlined letter
   bool Enabled = true;
 };
-
-// Where a bar's buttons go, portable enough to test: text widths in, button
-// spans out (right to left mirrors them).
-struct TBarSpan {
-  int Left = 0;
-  int Right = 0;
-};
-std::vector<TBarSpan> LayoutBarButtons(const std::vector<int>& textWidths, int barLeft, int barRight, int padding,
-                                       bool rightToLeft);
-// The accelerator of a caption ("&File" gives 'f'), 0 without one; "&&" is a
-// plain ampersand.
-wchar_t AcceleratorOf(const std::wstring& caption, std::wstring* plain, int* at);
 
 class TWinSkinMenu {
  public:
