@@ -112,6 +112,9 @@ class SkinFrame : public GdiBalancedTest {
 
   // The form shown and skinned by its first activation.
   TWinSkinForm* Open() {
+    // The pointer away from where the window comes: a button under it would
+    // be hot, and a hot button's picture is made when it first shows.
+    SetCursorPos(1200, 1000);
     form = new TSkinnedForm(nullptr, skinFile);
     form->Show();
     return WaitForFrame(form->Handle());
@@ -230,12 +233,21 @@ TEST_F(SkinFrame, HoverPressAndReleaseByTheMouse) {
   const RECT r = WindowRect();
   const POINT centre{r.left + (min->Bounds.left + min->Bounds.right) / 2,
                      r.top + (min->Bounds.top + min->Bounds.bottom) / 2};
+  // The button as the window shows it now.
+  const auto shown = [&] {
+    HDC dc = GetWindowDC(form->Handle());
+    const COLORREF c = GetPixel(dc, centre.x - r.left, centre.y - r.top);
+    ReleaseDC(form->Handle(), dc);
+    return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+  };
   MouseTo(centre);
   EXPECT_EQ(min->State, 3) << "hot";
   EXPECT_EQ(frame->HotItem, min);
+  EXPECT_EQ(shown(), kMinStates[2]) << "image 3 under the mouse";
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   Pump(150);
   EXPECT_EQ(min->State, 2) << "pressed";
+  EXPECT_EQ(shown(), kMinStates[1]) << "image 2 while pressed";
   EXPECT_FALSE(IsIconic(form->Handle())) << "nothing before the release";
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return IsIconic(form->Handle()) != FALSE; })) << "minimised on release";
@@ -275,6 +287,33 @@ TEST_F(SkinFrame, CloseButtonAndDoubleClickOnTheIcon) {
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form->Handle()); }, 2000)) << "closed by the double click";
+}
+
+TEST_F(SkinFrame, MaximisedByItsButtonAndRestoredByADoubleClickOnTheCaption) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return frame->Active; }));
+  RECT max{};
+  for (auto& b : frame->CaptionButtons)
+    if (b->ButtonData->Action == 1) max = b->Bounds;
+  ASSERT_GT(max.right, max.left) << "shown while the window is not maximised";
+  const RECT before = WindowRect();
+  MouseTo(Screen((max.left + max.right) / 2, (max.top + max.bottom) / 2));
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; })) << "maximised";
+  EXPECT_EQ(frame->ShowState, ssMaximized);
+  frame->PaintFrame();
+  for (auto& b : frame->CaptionButtons) {
+    if (b->ButtonData->Action == 1) EXPECT_FALSE(b->Visible) << "Visibility 2: only while not maximised";
+  }
+  // A maximised window's caption cannot drag it; a double click restores.
+  SendMessageW(form->Handle(), WM_NCLBUTTONDBLCLK, HTCAPTION,
+               MAKELPARAM(WindowRect().left + 100, WindowRect().top + 10));
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) == FALSE; })) << "restored";
+  const RECT after = WindowRect();
+  EXPECT_EQ(after.right - after.left, before.right - before.left);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
 }
 
 TEST_F(SkinFrame, HitTestingTakesSignedPoints) {
