@@ -305,7 +305,9 @@ TEST_F(SkinFrame, MaximisedByItsButtonAndRestoredByADoubleClickOnTheCaption) {
   EXPECT_EQ(frame->ShowState, ssMaximized);
   frame->PaintFrame();
   for (auto& b : frame->CaptionButtons) {
-    if (b->ButtonData->Action == 1) EXPECT_FALSE(b->Visible) << "Visibility 2: only while not maximised";
+    if (b->ButtonData->Action == 1) {
+      EXPECT_FALSE(b->Visible) << "Visibility 2: only while not maximised";
+    }
   }
   // A maximised window's caption cannot drag it; a double click restores.
   SendMessageW(form->Handle(), WM_NCLBUTTONDBLCLK, HTCAPTION,
