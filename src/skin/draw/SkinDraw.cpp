@@ -170,8 +170,13 @@ void TransparentBlit(HDC dc, const RECT& rect, TBitmap& bitmap, TColor colour) {
 
 UniqueRgn RegionFromBitmap(const TBitmap& bitmap, int x, int y, int blueTolerance, int greenTolerance, int redTolerance,
                            TColor colour) {
+  return RegionFromPixels(bitmap.Empty() ? TPixelImage{} : bitmap.ToPixels(), x, y, blueTolerance, greenTolerance,
+                          redTolerance, colour);
+}
+
+UniqueRgn RegionFromPixels(const TPixelImage& pixels, int x, int y, int blueTolerance, int greenTolerance,
+                           int redTolerance, TColor colour) {
   UniqueRgn result;
-  const TPixelImage pixels = bitmap.Empty() ? TPixelImage{} : bitmap.ToPixels();
   for (const std::vector<TSkinRect>& batch : OpaqueRunBatches(pixels, x, y, blueTolerance, greenTolerance, redTolerance,
                                                               static_cast<std::uint32_t>(ColorToRGB(colour)))) {
     const DWORD n = static_cast<DWORD>(batch.size());

@@ -53,6 +53,9 @@ void TransparentBlit(HDC dc, const RECT& rect, TBitmap& bitmap, TColor colour);
 // upwards), moved by x, y; an empty region when every pixel is of colour.
 UniqueRgn RegionFromBitmap(const TBitmap& bitmap, int x, int y, int blueTolerance, int greenTolerance, int redTolerance,
                            TColor colour);
+// The same from pixels, without a device bitmap.
+UniqueRgn RegionFromPixels(const TPixelImage& pixels, int x, int y, int blueTolerance, int greenTolerance,
+                           int redTolerance, TColor colour);
 
 // In place; the pixel format is kept.
 void MirrorBitmap(TBitmap& bitmap);

@@ -19,6 +19,7 @@
 #include "skin/layout/ControlChoice.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
 #include "skin/model/SkinManager.h"
+#include "skin/pixels/SkinPixels.h"
 
 namespace pellamy {
 
@@ -548,11 +549,13 @@ void TWinSkinForm::UpdateWindowRegion() {
     };
     const auto piece = [&](const TDataSkinBorder* p, const RECT& r, bool vertical, bool useTrans) {
       if (r.right <= r.left || r.bottom <= r.top) return UniqueRgn();
-      TBitmap* image = p != nullptr ? DeviceImage(p->Bitmap) : nullptr;
-      if (!useTrans || image == nullptr) return UniqueRgn(CreateRectRgnIndirect(&r));
-      const RECT size{0, 0, r.right - r.left, r.bottom - r.top};
-      auto built = BuildNineGrid(size, *image, MarginsOf(*p), vertical, p->Tile != 1, std::max(1, p->FrameCount), 1);
-      return RegionFromBitmap(*built, r.left, r.top, 1, 1, 1, static_cast<TColor>(kSkinTransparentColor));
+      if (!useTrans || p == nullptr || p->Bitmap.Width <= 0) return UniqueRgn(CreateRectRgnIndirect(&r));
+      // Built from the model's pixels: the same picture as painted, with no
+      // device bitmap to make and read back.
+      const TPixelImage built = BuildNineGridPixels(p->Bitmap, r.right - r.left, r.bottom - r.top,
+                                                    {p->LeftWidth, p->TopHeight, p->RightWidth, p->BottomHeight},
+                                                    vertical, p->Tile != 1, std::max(1, p->FrameCount), 1);
+      return RegionFromPixels(built, r.left, r.top, 1, 1, 1, static_cast<TColor>(kSkinTransparentColor));
     };
     if (BorderKind != bkPopup) {
       add(piece(left, {0, 0, Metrics.Left, h}, false, trans(left) && h > 1));

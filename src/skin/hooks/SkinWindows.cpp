@@ -163,7 +163,10 @@ bool TSkinWindows::AddWindow(TSkinWindowHandle handle) {
   else
     frame->SkinWindow(skin);
   FSkinForms.push_back(frame);
-  PostMessageW(window, kActivateSkinned, 0, 1000);
+  // At once rather than posted: a window skinned as it is activated is then
+  // fitted to its frame before it first paints, so it never shows the
+  // system's frame, nor paints its client twice.
+  SendMessageW(window, kActivateSkinned, 0, 1000);
   // Children an MDI frame had before it was skinned get theirs now; later
   // ones come through its client.
   if (frame->MdiKind == mkFrame && frame->MdiClient != nullptr)
