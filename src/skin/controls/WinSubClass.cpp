@@ -55,26 +55,31 @@ void TSkinControl::Notification(TComponent* component, bool removing) {
   }
 }
 
-void TSkinControl::InitControl(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control) {
-  if (Initialized) return;
+void TSkinControl::Adopt(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control) {
   Recolor = recolor;
   SkinData = skinData;
   Form = form;
   Control = control;
   FreeNotification(control);
-  Handle = control->Handle();
-  control->AddWindowHook(this, [this](TMessage& m, const TWndMethod& next) { Dispatch(m, next); });
-  FHooked = true;
-  control->SetDoubleBuffered(true);
+  Handle = control->HandleAllocated() ? control->Handle() : nullptr;
   form->AddSkinControl(this);
-  RefreshState();
   if (Recolor) {
     SavedColor = control->Color();
     control->SetColor(skinData->Colours.ButtonFace);
   }
-  InvalidateRect(Handle, nullptr, TRUE);
   Initialized = true;
   State = scAttached;
+}
+
+void TSkinControl::InitControl(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control) {
+  if (Initialized) return;
+  control->HandleNeeded();
+  control->AddWindowHook(this, [this](TMessage& m, const TWndMethod& next) { Dispatch(m, next); });
+  FHooked = true;
+  control->SetDoubleBuffered(true);
+  Adopt(form, skinData, recolor, control);
+  RefreshState();
+  InvalidateRect(Handle, nullptr, TRUE);
 }
 
 void TSkinControl::InitWindow(HWND handle, TSkinData* skinData, TSkinControlHost* form) {
@@ -436,20 +441,7 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
 }
 
 void TSkinBox::InitControl(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control) {
-  if (Initialized) return;
-  Recolor = recolor;
-  SkinData = skinData;
-  Form = form;
-  Control = control;
-  FreeNotification(control);
-  Handle = control->HandleAllocated() ? control->Handle() : nullptr;
-  form->AddSkinControl(this);
-  if (Recolor) {
-    SavedColor = control->Color();
-    control->SetColor(skinData->Colours.ButtonFace);
-  }
-  Initialized = true;
-  State = scAttached;
+  if (!Initialized) Adopt(form, skinData, recolor, control);
 }
 
 void TSkinBox::Restore() {

@@ -80,6 +80,8 @@ class TSkinControl : public TComponent {
  protected:
   void Notification(TComponent* component, bool removing) override;
   void Dispatch(TMessage& message, const TWndMethod& passOn);
+  // Takes the control over without hooking it: colour, frame, state.
+  void Adopt(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control);
   // Painted between begin and end paint; the control does not see it.
   void OwnPaint(TMessage& message);
   void FillFace(HDC dc, const RECT& rect) const;
