@@ -213,6 +213,8 @@ TEST(FrameLayout, TitlePlacementForEachAlignmentAndClip) {
   EXPECT_EQ(r.Right, 304 - 40) << "clipped at the right";
   r = TitleTextPlacement(t, title, 400, 14, false, true, 200);
   EXPECT_EQ(r.Right, 195) << "a popup clips before its right buttons";
+  r = TitleTextPlacement(t, title, 100, 14, false, true, 0);
+  EXPECT_EQ(r.Right, 128) << "a popup without right-anchored buttons keeps its title";
   t.TopHeight = -3;
   EXPECT_EQ(TitleTextPlacement(t, title, 100, 15, false, false, 0).Top, 4 + (-1)) << "each half towards zero";
 }

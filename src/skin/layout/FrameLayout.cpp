@@ -166,7 +166,10 @@ TSkinRect TitleTextPlacement(const TDataSkinTitle& t, const TSkinRect& titleRect
   }
   const int dy = (titleRect.Height() - textHeight) / 2 + shiftVert / 2;
   TSkinRect r{titleRect.Left + dx, titleRect.Top + dy, titleRect.Left + dx + width, titleRect.Top + dy + textHeight};
-  const int limit = popupStyle ? rightButtonsLeft - 5 : titleRect.Right - rightClip;
+  // A popup's title stops short of its right-anchored buttons; with none
+  // (all placed from the left or beside the title) that would leave no room
+  // at all, so the usual clip applies.
+  const int limit = popupStyle && rightButtonsLeft > 0 ? rightButtonsLeft - 5 : titleRect.Right - rightClip;
   r.Right = std::min(r.Right, limit);
   return r;
 }
