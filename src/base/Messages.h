@@ -30,9 +30,15 @@ inline constexpr unsigned CM_CHILDKEY = CM_BASE + 38;
 // A child control of this one came, went, moved or changed size (WParam is
 // the control); sent only while this control has a window.
 inline constexpr unsigned CM_CONTROLCHANGE = CM_BASE + 36;
+// A control is going: sent from its destructor while its hooks are still
+// there, so that a layer over it comes off while the control is whole.
+inline constexpr unsigned CM_CONTROLGOING = CM_BASE + 33;
+// A control's window was made (again, after a setter recreated it); sent
+// once the window and its children are up.
+inline constexpr unsigned CM_HANDLECREATED = CM_BASE + 40;
 
 static_assert(CM_DIALOGCHAR == 0xB006 && CM_ENABLEDCHANGED == 0xB00C && CM_MOUSEENTER == 0xB013 &&
-              CM_MOUSELEAVE == 0xB014 && CM_MENUCHANGED == 0xB015);
+              CM_MOUSELEAVE == 0xB014 && CM_MENUCHANGED == 0xB015 && CM_CONTROLGOING == 0xB021);
 
 // A child's notification arrives at its parent as msg; the parent hands it to
 // the child's control as CN_BASE + msg.
@@ -44,6 +50,7 @@ inline constexpr unsigned CN_VSCROLL = CN_BASE + 0x0115;
 inline constexpr unsigned CN_CTLCOLORBTN = CN_BASE + 0x0135;
 inline constexpr unsigned CN_CTLCOLOREDIT = CN_BASE + 0x0133;
 inline constexpr unsigned CN_CTLCOLORSTATIC = CN_BASE + 0x0138;
+inline constexpr unsigned CN_CTLCOLORLISTBOX = CN_BASE + 0x0134;
 inline constexpr unsigned CN_DRAWITEM = CN_BASE + 0x002B;
 inline constexpr unsigned CN_MEASUREITEM = CN_BASE + 0x002C;
 

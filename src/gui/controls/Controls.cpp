@@ -55,6 +55,13 @@ TControl::TControl(TComponent* owner) : TComponent(owner), FFont(std::make_uniqu
 }
 
 TControl::~TControl() {
+  // Layers over the control come off now, while its hooks still stand.
+  if (!FHooks.empty()) {
+    try {
+      Perform(CM_CONTROLGOING);
+    } catch (...) {
+    }
+  }
   if (FParent != nullptr) FParent->RemoveControl(this);
 }
 
@@ -64,6 +71,7 @@ void TControl::SetParent(TWinControl* parent) {
   FParent = parent;
   if (parent != nullptr) {
     parent->InsertControl(this);
+    if (FParentColor) TakeColor(parent->Color());
     if (FParentFont) {
       auto saved = FFont->OnChange;
       FFont->OnChange = nullptr;
@@ -115,10 +123,28 @@ void TControl::SetText(const std::string& text) {
 }
 
 void TControl::SetColor(TColor color) {
+  FParentColor = false;
+  TakeColor(color);
+}
+
+void TControl::TakeColor(TColor color) {
   if (FColor == color) return;
   FColor = color;
   Perform(CM_COLORCHANGED);
+  ColorChanged();
   Invalidate();
+}
+
+void TControl::ColorChanged() {}
+
+void TControl::SetParentColor(bool value) {
+  FParentColor = value;
+  if (value && FParent != nullptr) TakeColor(FParent->Color());
+}
+
+void TWinControl::ColorChanged() {
+  for (TControl* c : FControls)
+    if (c->ParentColor()) c->TakeColor(Color());
 }
 
 void TControl::SetParentFont(bool value) {
@@ -215,6 +241,13 @@ void TControl::WndProc(TMessage& m) {
       case WM_LBUTTONDBLCLK:
         DblClick();
         MouseDown(0, x, y);
+        return;
+      case WM_PAINT:
+        // From the parent's paint, with the DC set up for this control.
+        if (m.WParam != 0) {
+          TCanvas canvas(reinterpret_cast<HDC>(m.WParam));
+          PaintControl(canvas);
+        }
         return;
       default:
         break;
@@ -315,6 +348,7 @@ void TControl::DefineProperties(TPropertyTable& table) const {
   table["Enabled"] = BoolProp([self] { return self->FEnabled; }, [self](bool v) { self->SetEnabled(v); });
   table["Caption"] = StringProp([self] { return self->Text(); }, [self](const std::string& v) { self->SetText(v); });
   table["Color"] = IntProp([self] { return self->FColor; }, [self](std::int64_t v) { self->SetColor(TColor(v)); });
+  table["ParentColor"] = BoolProp([self] { return self->FParentColor; }, [self](bool v) { self->SetParentColor(v); });
   table["ParentFont"] = BoolProp([self] { return self->FParentFont; }, [self](bool v) { self->SetParentFont(v); });
   table["Cursor"] = IntProp([self] { return self->FCursor; }, [self](std::int64_t v) { self->FCursor = int(v); });
   table["AutoSize"] = BoolProp([self] { return self->FAutoSize; }, [self](bool v) { self->SetAutoSize(v); });
@@ -408,6 +442,7 @@ HWND TWinControl::Handle() {
     for (TControl* c : std::vector<TControl*>(FControls))
       if (c->IsWindowed()) static_cast<TWinControl*>(c)->Handle();
     CreateHandleDone();
+    Perform(CM_HANDLECREATED);
   }
   return FHandle;
 }
@@ -481,6 +516,23 @@ LRESULT TWinControl::Dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
   return m.Result;
 }
 
+bool TWinControl::AnswerControlColour(TMessage& m) {
+  // A system-class control asks its parent for colours; without an answer
+  // it keeps the system's whatever Color says.
+  auto dc = reinterpret_cast<HDC>(m.WParam);
+  if (dc == nullptr) return false;
+  const COLORREF colour = ColorToRGB(Color());
+  if (!FColourBrush || FColourBrushColour != colour) {
+    FColourBrush.reset(CreateSolidBrush(colour));
+    FColourBrushColour = colour;
+  }
+  if (!FColourBrush) return false;
+  SetTextColor(dc, ColorToRGB(Font().Color()));
+  SetBkColor(dc, colour);
+  m.Result = reinterpret_cast<LRESULT>(FColourBrush.get());
+  return true;
+}
+
 void TWinControl::DefaultHandler(TMessage& m) {
   if (FHandle == nullptr) return;
   if (FSubclassed)
@@ -504,6 +556,12 @@ void TWinControl::WndProc(TMessage& m) {
           return;
         }
       }
+      break;
+    case CN_CTLCOLORBTN:
+    case CN_CTLCOLOREDIT:
+    case CN_CTLCOLORSTATIC:
+    case CN_CTLCOLORLISTBOX:
+      if (AnswerControlColour(m)) return;
       break;
     case WM_NOTIFY: {
       const auto* hdr = reinterpret_cast<const NMHDR*>(m.LParam);
@@ -732,8 +790,9 @@ void TWinControl::PaintControls(HDC dc, const RECT* clip) {
     GetViewportOrgEx(dc, &origin);
     SetViewportOrgEx(dc, origin.x + r.left, origin.y + r.top, nullptr);
     IntersectClipRect(dc, 0, 0, c->Width(), c->Height());
-    TCanvas canvas(dc);
-    c->PaintControl(canvas);
+    // As a message, so that a layer over the control can paint it instead.
+    TMessage paint{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    c->Deliver(paint);
   }
 }
 

@@ -74,7 +74,11 @@ class TControl : public TComponent {
   virtual std::string Text() const { return FText; }
   virtual void SetText(const std::string& text);
   TColor Color() const { return FColor; }
+  // Also ends taking the parent's colour.
   void SetColor(TColor color);
+  // Takes the parent's colour, now and whenever it changes.
+  bool ParentColor() const { return FParentColor; }
+  void SetParentColor(bool value);
   TFont& Font() { return *FFont; }
   const TFont& Font() const { return *FFont; }
   bool ParentFont() const { return FParentFont; }
@@ -130,6 +134,7 @@ class TControl : public TComponent {
   virtual void Resize() {}
   virtual void TextChanged() {}
   virtual void FontChanged();
+  virtual void ColorChanged();
   virtual void AdjustSize() {}
   // Windowless controls draw here, with the canvas's origin at their top
   // left and clipped to them.
@@ -153,7 +158,10 @@ class TControl : public TComponent {
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   bool FVisible = true;
   bool FEnabled = true;
+  void TakeColor(TColor color);
+
   bool FParentFont = true;
+  bool FParentColor = false;
   bool FAutoSize = false;
   TColor FColor = clBtnFace;
   int FCursor = crDefault;
@@ -227,6 +235,10 @@ class TWinControl : public TControl {
   void InsertControl(TControl* control);
   void RemoveControl(TControl* control);
   void ApplyFont();
+  void ColorChanged() override;
+  // The reflected control-colour messages: the control's colour and font
+  // colour, with a brush of that colour. False leaves the system's.
+  virtual bool AnswerControlColour(TMessage& message);
   bool FOwnPaint = true;  // paints itself (own class) rather than a system class
 
  private:
@@ -245,6 +257,8 @@ class TWinControl : public TControl {
   TControl* FMouseControl = nullptr;  // windowless child under the pointer
   TControl* FCaptureControl = nullptr;
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+  UniqueBrush FColourBrush;
+  COLORREF FColourBrushColour = 0;
 };
 
 // Destroys a control's window and makes it again, for style bits the system

@@ -74,6 +74,13 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
   SetColor(clWindow);
 }
 
+bool TCustomEdit::AnswerControlColour(TMessage& m) {
+  // Read-only and disabled edits ask as statics: the system's grey tells
+  // them apart unless the edit was given a colour of its own.
+  if (m.Msg == CN_CTLCOLORSTATIC && Color() == clWindow) return false;
+  return TWinControl::AnswerControlColour(m);
+}
+
 void TCustomEdit::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.SystemClassName = "EDIT";
@@ -409,6 +416,7 @@ void TButton::WndProc(TMessage& m) {
 
 TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
   SetBounds(0, 0, 97, 17);
+  SetParentColor(true);
 }
 
 void TCustomCheckBox::CreateParams(TCreateParams& p) {
@@ -483,6 +491,7 @@ void TCustomCheckBox::DefineProperties(TPropertyTable& table) const {
 
 TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
   SetBounds(0, 0, 113, 17);
+  SetParentColor(true);
 }
 
 void TRadioButton::CreateParams(TCreateParams& p) {

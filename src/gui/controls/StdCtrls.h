@@ -55,6 +55,7 @@ class TCustomEdit : public TWinControl {
   TNotifyEvent OnChange;
 
  protected:
+  bool AnswerControlColour(TMessage& message) override;
   void CreateParams(TCreateParams& params) override;
   void CreateHandleDone() override;
   void WndProc(TMessage& message) override;

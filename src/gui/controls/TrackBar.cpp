@@ -15,6 +15,8 @@ namespace pellamy {
 TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
   SetBounds(0, 0, 150, 45);
   SetTabStop(true);
+  // The channel's ground is the form's, as on a dialog.
+  SetParentColor(true);
 }
 
 void TTrackBar::CreateParams(TCreateParams& p) {

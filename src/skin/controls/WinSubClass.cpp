@@ -7,6 +7,7 @@
 #include "gui/controls/StdCtrls.h"
 #include "gui/gdi/GdiHandles.h"
 #include "gui/gdi/WideText.h"
+#include "skin/controls/SkinUpDown.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
 
@@ -40,19 +41,42 @@ RECT Margins(const TDataSkinObject& e) {
 TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 
 TSkinControl::~TSkinControl() {
-  if (FHooked && Control != nullptr) Control->RemoveWindowHook(this);
+  UnhookControl();
   if (FSubclassed && IsWindow(Handle)) RemoveWindowSubclass(Handle, &ControlSubclassProc, kControlSubclassId);
   if (Form != nullptr) Form->RemoveSkinControl(this);
 }
 
 void TSkinControl::Notification(TComponent* component, bool removing) {
   TComponent::Notification(component, removing);
-  if (removing && component == Control) {
+  if (removing && component != nullptr && (component == Control || component == Component)) {
     // The control is going; its hooks go with it.
     Control = nullptr;
+    Component = nullptr;
     FHooked = false;
     State = scDestroyed;
   }
+}
+
+void TSkinControl::HookControl(TControl* control) {
+  control->AddWindowHook(this, [this](TMessage& m, const TWndMethod& next) { Dispatch(m, next); });
+  FHooked = true;
+}
+
+void TSkinControl::UnhookControl() {
+  if (!FHooked) return;
+  FHooked = false;
+  if (Control != nullptr)
+    Control->RemoveWindowHook(this);
+  else if (Component != nullptr)
+    Component->RemoveWindowHook(this);
+}
+
+void TSkinControl::Reattach() {
+  Handle = Control->Handle();
+  State = scAttached;
+  if (Recolor) Control->SetColor(SkinData->Colours.ButtonFace);
+  RefreshState();
+  InvalidateRect(Handle, nullptr, TRUE);
 }
 
 void TSkinControl::Adopt(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control) {
@@ -74,8 +98,7 @@ void TSkinControl::Adopt(TSkinControlHost* form, TSkinData* skinData, bool recol
 void TSkinControl::InitControl(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control) {
   if (Initialized) return;
   control->HandleNeeded();
-  control->AddWindowHook(this, [this](TMessage& m, const TWndMethod& next) { Dispatch(m, next); });
-  FHooked = true;
+  HookControl(control);
   control->SetDoubleBuffered(true);
   Adopt(form, skinData, recolor, control);
   RefreshState();
@@ -131,6 +154,16 @@ void TSkinControl::Dispatch(TMessage& m, const TWndMethod& passOn) {
 }
 
 bool TSkinControl::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
+  if (m.Msg == CM_CONTROLGOING) {
+    UnhookControl();
+    State = scDestroyed;
+    return true;
+  }
+  if (m.Msg == CM_HANDLECREATED && State == scDestroyed && Control != nullptr && Control->HandleAllocated()) {
+    passOn(m);
+    Reattach();
+    return false;
+  }
   if (m.Msg == WM_NCDESTROY) {
     passOn(m);
     State = scDestroyed;
@@ -205,7 +238,7 @@ void TSkinControl::FillFace(HDC dc, const RECT& rect) const {
 // ------------------------------------------------------------- TSkinButton
 
 bool TSkinButton::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
-  const bool usable = SkinData != nullptr && SkinData->Buttons && SkinData->Buttons->Bitmap.Width > 0;
+  const bool usable = Usable();
   switch (m.Msg) {
     case WM_PAINT:
       if (!usable) break;
@@ -315,12 +348,30 @@ int TSkinButton::ImageIndex() const {
   return 1;
 }
 
+bool TSkinButton::Usable() const {
+  return SkinData != nullptr && SkinData->Buttons && SkinData->Buttons->Bitmap.Width > 0;
+}
+
+TColor TSkinButton::TextColour(int index) const {
+  const TDataSkinButton& e = *SkinData->Buttons;
+  TColor colour = SkinData->Colours.ButtonText;
+  if (index == 1 && e.HasNormalColour2) colour = e.NormalColour2;
+  if (index == 4 && e.HasMouseOverColour2) colour = e.MouseOverColour2;
+  if (index == 2 && e.HasPressedColour2) colour = e.PressedColour2;
+  if (index == 3) colour = static_cast<TColor>(0x80000010);
+  return colour;
+}
+
 void TSkinButton::Paint(HDC dc, const RECT& rect) {
-  if (SkinData == nullptr || !SkinData->Buttons || SkinData->Buttons->Bitmap.Width <= 0) return;
+  if (!Usable()) return;
+  RefreshState();
+  PaintButton(dc, rect, reinterpret_cast<HFONT>(SendMessageW(Handle, WM_GETFONT, 0, 0)), true);
+}
+
+void TSkinButton::PaintButton(HDC dc, const RECT& rect, HFONT font, bool face) {
   const TDataSkinButton& e = *SkinData->Buttons;
   TBitmap* image = SkinDeviceBitmap(*SkinData, e.Bitmap);
   if (image == nullptr) return;
-  RefreshState();
   const int index = ImageIndex();
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;
@@ -330,26 +381,27 @@ void TSkinButton::Paint(HDC dc, const RECT& rect) {
   }
   HDC buffer = FBuffer.Canvas().Handle();
   FillFace(buffer, {0, 0, w, h});
-  DrawNineGrid(buffer, {0, 0, w, h}, *image, false, e.Tile != 0, e.Trans == 1, std::max(1, e.FrameCount), index,
-               Margins(e));
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle, WM_GETFONT, 0, 0));
+  if (face)
+    DrawNineGrid(buffer, {0, 0, w, h}, *image, false, e.Tile != 0, e.Trans == 1, std::max(1, e.FrameCount), index,
+                 Margins(e));
   SelectGuard select(buffer, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-  TColor colour = SkinData->Colours.ButtonText;
-  if (index == 1 && e.HasNormalColour2) colour = e.NormalColour2;
-  if (index == 4 && e.HasMouseOverColour2) colour = e.MouseOverColour2;
-  if (index == 2 && e.HasPressedColour2) colour = e.PressedColour2;
-  if (!Enabled) colour = static_cast<TColor>(0x80000010);
-  SetTextColor(buffer, ColorToRGB(colour));
+  SetTextColor(buffer, ColorToRGB(TextColour(index)));
   SetBkMode(buffer, TRANSPARENT);
+  DrawContent(buffer, {0, 0, w, h}, index);
+  GdiFlush();
+  BitBlt(dc, rect.left, rect.top, w, h, buffer, 0, 0, SRCCOPY);
+}
+
+void TSkinButton::DrawContent(HDC buffer, const RECT& area, int) {
+  const int w = area.right - area.left, h = area.bottom - area.top;
   std::wstring text = Utf8ToWide(Caption);
   RECT measured{0, 0, w, h};
   DrawTextW(buffer, text.c_str(), static_cast<int>(text.size()), &measured,
             DT_CALCRECT | DT_CENTER | DT_EXPANDTABS | DT_NOCLIP);
   const int tw = measured.right - measured.left, th = measured.bottom - measured.top;
-  RECT place{(w - tw) / 2, (h - th) / 2, (w - tw) / 2 + tw, (h - th) / 2 + th};
+  RECT place{area.left + (w - tw) / 2, area.top + (h - th) / 2, area.left + (w - tw) / 2 + tw,
+             area.top + (h - th) / 2 + th};
   DrawTextWide(buffer, text, place, DT_CENTER | DT_EXPANDTABS);
-  GdiFlush();
-  BitBlt(dc, rect.left, rect.top, w, h, buffer, 0, 0, SRCCOPY);
 }
 
 // ------------------------------------------------- check and radio buttons
@@ -466,10 +518,27 @@ void TSkinEdit::AfterMessage(TMessage& m) {
     return;
   }
   if (m.Msg == WM_PAINT) {
+    SkinSpinButton();
     PaintWindow();
     return;
   }
   TSkinControl::AfterMessage(m);
+}
+
+void TSkinEdit::SkinSpinButton() {
+  if (FUpDown != nullptr && FUpDown->State == scAttached) return;
+  HWND arrows = FindWindowExW(Handle, nullptr, L"msctls_updown32", nullptr);
+  if (arrows == nullptr) arrows = FindWindowExW(Handle, nullptr, L"TSpinButton", nullptr);
+  if (arrows == nullptr || Form == nullptr) return;
+  delete FUpDown;
+  FUpDown = new TSkinUpDown(this);
+  FUpDown->InSpinEdit = true;
+  FUpDown->InitWindow(arrows, SkinData, Form);
+}
+
+void TSkinEdit::SkinChanged() {
+  TSkinControl::SkinChanged();
+  if (FUpDown != nullptr) FUpDown->SkinChanged();
 }
 
 void TSkinEdit::Paint(HDC dc, const RECT& rect) {

@@ -68,6 +68,8 @@ class TSkinControl : public TComponent {
   TSkinData* SkinData = nullptr;
   HWND Handle = nullptr;
   TWinControl* Control = nullptr;
+  // A windowless control (speed buttons), which has no Handle.
+  TControl* Component = nullptr;
   RECT ScreenRect{};
   bool Recolor = false;
   TColor SavedColor = 0;
@@ -86,6 +88,11 @@ class TSkinControl : public TComponent {
   void OwnPaint(TMessage& message);
   void FillFace(HDC dc, const RECT& rect) const;
   void RefreshState();
+  // The control hook over a windowed or windowless control.
+  void HookControl(TControl* control);
+  void UnhookControl();
+  // The control's window was made anew: the skin goes on the new one.
+  virtual void Reattach();
 
  private:
   bool FHooked = false;
@@ -101,7 +108,15 @@ class TSkinButton : public TSkinControl {
   void Paint(HDC dc, const RECT& rect) override;
   void MouseLeave();
   // 1 normal, 2 pressed, 3 disabled, 4 hot or focused.
-  int ImageIndex() const;
+  virtual int ImageIndex() const;
+
+ protected:
+  bool Usable() const;
+  // The face image, then DrawContent, composed off-screen and copied once.
+  void PaintButton(HDC dc, const RECT& rect, HFONT font, bool face);
+  // The caption (and a glyph, in the classes that have one) on the face.
+  virtual void DrawContent(HDC dc, const RECT& area, int index);
+  TColor TextColour(int index) const;
 
  private:
   void Click();
@@ -147,6 +162,8 @@ class TSkinBox : public TSkinControl {
   void Restore() override;
 };
 
+class TSkinUpDown;
+
 class TSkinEdit : public TSkinControl {
  public:
   using TSkinControl::TSkinControl;
@@ -154,6 +171,12 @@ class TSkinEdit : public TSkinControl {
   bool BeforeMessage(TMessage& message, const TWndMethod& passOn) override;
   void AfterMessage(TMessage& message) override;
   void Paint(HDC dc, const RECT& rect) override;
+  void SkinChanged() override;
+
+ private:
+  // The arrows inside a spin edit, skinned with it.
+  void SkinSpinButton();
+  TSkinUpDown* FUpDown = nullptr;  // owned, as a component
 };
 
 }  // namespace pellamy

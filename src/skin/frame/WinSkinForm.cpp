@@ -14,6 +14,10 @@
 #include "gui/controls/ToolBar.h"
 #include "gui/forms/Forms.h"
 #include "gui/gdi/WideText.h"
+#include "skin/controls/SkinBars.h"
+#include "skin/controls/SkinButtons.h"
+#include "skin/controls/SkinTabs.h"
+#include "skin/controls/SkinUpDown.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/frame/WinSkinMenu.h"
 #include "skin/layout/ControlChoice.h"
@@ -261,8 +265,23 @@ TControlFacts FactsOf(TComponent* c) {
 TSkinControl* TWinSkinForm::MakeSkinControl(int kind) {
   switch (static_cast<TSkinClass>(kind)) {
     case TSkinClass::Button:
-    case TSkinClass::BitButton:
       return new TSkinButton(this);
+    case TSkinClass::BitButton:
+      return new TSkinBitButton(this);
+    case TSkinClass::SpeedButton:
+      return new TSkinSpeedButton(this);
+    case TSkinClass::StatusBar:
+      return new TSkinStatusBar(this);
+    case TSkinClass::Progress:
+      return new TSkinProgress(this);
+    case TSkinClass::TrackBar:
+      return new TSkinTrackBar(this);
+    case TSkinClass::UpDown:
+      return new TSkinUpDown(this);
+    case TSkinClass::Tab:
+      return new TSkinTab(this);
+    case TSkinClass::Tab31:
+      return new TSkinTab31(this);
     case TSkinClass::CheckBox:
       return new TSkinCheckBox(this);
     case TSkinClass::RadioButton:
@@ -303,7 +322,7 @@ TSkinControl* TWinSkinForm::FindSkinControl(HWND window) const {
 bool TWinSkinForm::IsSkinned(TComponent* component) const {
   auto* wc = dynamic_cast<TWinControl*>(component);
   for (TSkinControl* c : Controls) {
-    if (c->Control == component) return true;
+    if (c->Control == component || (c->Component != nullptr && c->Component == component)) return true;
     if (c->Control == nullptr && wc != nullptr && wc->HandleAllocated() && c->Handle == wc->Handle()) return true;
   }
   return false;
@@ -354,6 +373,11 @@ void TWinSkinForm::SkinControl(TComponent* component, TComponent* container) {
       if (TSkinControl* object = MakeSkinControl(static_cast<int>(choice.ChildrenClass)))
         object->InitControl(this, SkinData, false, child);
     }
+  }
+  if (choice.Class == TSkinClass::SpeedButton && wc == nullptr) {
+    if (auto* speed = dynamic_cast<TSpeedButton*>(component))
+      (new TSkinSpeedButton(this))->InitSpeedButton(this, SkinData, speed);
+    return;
   }
   if (choice.Class != TSkinClass::None && wc != nullptr) {
     if (TSkinControl* object = MakeSkinControl(static_cast<int>(choice.Class))) {

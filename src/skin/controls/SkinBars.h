@@ -1,0 +1,65 @@
+// The skinned bars:
+//   TSkinStatusBar  panels from the StatusBarEdges element, or 3-D frames
+//   TSkinProgress   the Progress element's track and fill, or its chunks
+//   TSkinTrackBar   the thumb image, drawn in the control's custom draw
+#pragma once
+
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+
+#include "skin/controls/WinSubClass.h"
+
+namespace pellamy {
+
+// The parts of a status bar's panel text: a leading tab centres it, two
+// right-align it; the tabs are not shown.
+struct TPanelText {
+  std::wstring Text;
+  UINT Align = DT_LEFT;
+};
+TPanelText SplitPanelText(const std::wstring& text, bool rightToLeft);
+
+class TSkinStatusBar : public TSkinControl {
+ public:
+  using TSkinControl::TSkinControl;
+  std::string ClassName() const override { return "TSkinStatusBar"; }
+  bool BeforeMessage(TMessage& message, const TWndMethod& passOn) override;
+  void AfterMessage(TMessage& message) override;
+  void Paint(HDC dc, const RECT& rect) override;
+
+ private:
+  void PaintPanel(HDC dc, const RECT& r, int bevel, const std::wstring& text, bool rightToLeft);
+  TBitmap FBuffer;
+};
+
+// How much of a bar of width pixels a position fills, 0 when the range is
+// empty or the position below it.
+int ProgressFill(int position, int min, int max, int width);
+
+class TSkinProgress : public TSkinControl {
+ public:
+  using TSkinControl::TSkinControl;
+  std::string ClassName() const override { return "TSkinProgress"; }
+  bool BeforeMessage(TMessage& message, const TWndMethod& passOn) override;
+  void AfterMessage(TMessage& message) override;
+  void Paint(HDC dc, const RECT& rect) override;
+
+ private:
+  bool Usable() const;
+  TBitmap FBuffer;
+};
+
+class TSkinTrackBar : public TSkinControl {
+ public:
+  using TSkinControl::TSkinControl;
+  std::string ClassName() const override { return "TSkinTrackBar"; }
+  bool BeforeMessage(TMessage& message, const TWndMethod& passOn) override;
+
+ private:
+  // The custom-draw answer for one stage; false leaves it to the control.
+  bool CustomDraw(NMCUSTOMDRAW& draw, LRESULT& result);
+  const TDataSkinObject* ThumbElement() const;
+};
+
+}  // namespace pellamy

@@ -1,0 +1,52 @@
+// The skinned tabs:
+//   TSkinTab    a system tab control (page and tab controls): heads and the
+//               page border from the Tabs element, its scroller skinned too
+//   TSkinTab31  the library's tab set, whose heads hang from its top edge
+#pragma once
+
+#include "skin/controls/WinSubClass.h"
+
+namespace pellamy {
+
+class TSkinUpDown;
+
+// The head image of a tab: 1 normal, 2 selected, 3 disabled, 4 hot, 5
+// selected with the focus; a strip without image 5 or 4 shows 2 or 1.
+int TabImage(bool selected, bool focused, bool enabled, bool hot, int count);
+
+class TSkinTab : public TSkinControl {
+ public:
+  using TSkinControl::TSkinControl;
+  std::string ClassName() const override { return "TSkinTab"; }
+  bool BeforeMessage(TMessage& message, const TWndMethod& passOn) override;
+  void AfterMessage(TMessage& message) override;
+  void Paint(HDC dc, const RECT& rect) override;
+  void SkinChanged() override;
+
+ private:
+  bool Usable() const;
+  void SkinScroller();
+  int HotTab() const;
+  void SetHot(int index);
+  TSkinUpDown* FScroller = nullptr;  // owned, as a component
+  int FHot = -1;
+  bool FTracking = false;
+  TBitmap FBuffer;
+};
+
+class TSkinTab31 : public TSkinControl {
+ public:
+  using TSkinControl::TSkinControl;
+  std::string ClassName() const override { return "TSkinTab31"; }
+  bool BeforeMessage(TMessage& message, const TWndMethod& passOn) override;
+  void AfterMessage(TMessage& message) override;
+  void Paint(HDC dc, const RECT& rect) override;
+
+ private:
+  bool Usable() const;
+  void SetHot(int index);
+  int FHot = -1;
+  TBitmap FBuffer;
+};
+
+}  // namespace pellamy
