@@ -37,17 +37,6 @@ HDC SizedBuffer(TBitmap& buffer, int w, int h) {
 
 // ---------------------------------------------------------- status bar
 
-TPanelText SplitPanelText(const std::wstring& text, bool rightToLeft) {
-  TPanelText out;
-  std::size_t tabs = 0;
-  while (tabs < text.size() && tabs < 2 && text[tabs] == L'\t') ++tabs;
-  out.Text = text.substr(tabs);
-  out.Align = tabs == 1 ? DT_CENTER : tabs == 2 ? DT_RIGHT : DT_LEFT;
-  if (rightToLeft && out.Align != DT_CENTER) out.Align = out.Align == DT_LEFT ? DT_RIGHT : DT_LEFT;
-  if (out.Text.empty()) out.Text = L" ";
-  return out;
-}
-
 bool TSkinStatusBar::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
   switch (m.Msg) {
     case WM_PAINT:
@@ -96,7 +85,10 @@ void TSkinStatusBar::PaintPanel(HDC dc, const RECT& r, int bevel, const std::wst
   const TPanelText part = SplitPanelText(text, rightToLeft);
   RECT inner = r;
   InflateRect(&inner, -2, -2);
-  DrawTextWide(dc, part.Text, inner, part.Align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  const UINT align = part.Align == TPanelAlign::Centre  ? DT_CENTER
+                     : part.Align == TPanelAlign::Right ? DT_RIGHT
+                                                        : DT_LEFT;
+  DrawTextWide(dc, part.Text, inner, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
@@ -143,13 +135,6 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
 }
 
 // ------------------------------------------------------------ progress
-
-int ProgressFill(int position, int min, int max, int width) {
-  if (max <= min || width <= 0 || position <= min) return 0;
-  const long long range = static_cast<long long>(max) - min;
-  const long long fill = (static_cast<long long>(std::min(position, max)) - min) * width / range;
-  return static_cast<int>(fill);
-}
 
 bool TSkinProgress::Usable() const {
   return SkinData != nullptr && HasImage(SkinData->Progress);

@@ -9,16 +9,9 @@
 #include <commctrl.h>
 
 #include "skin/controls/WinSubClass.h"
+#include "skin/layout/ControlStates.h"
 
 namespace pellamy {
-
-// The parts of a status bar's panel text: a leading tab centres it, two
-// right-align it; the tabs are not shown.
-struct TPanelText {
-  std::wstring Text;
-  UINT Align = DT_LEFT;
-};
-TPanelText SplitPanelText(const std::wstring& text, bool rightToLeft);
 
 class TSkinStatusBar : public TSkinControl {
  public:
@@ -32,10 +25,6 @@ class TSkinStatusBar : public TSkinControl {
   void PaintPanel(HDC dc, const RECT& r, int bevel, const std::wstring& text, bool rightToLeft);
   TBitmap FBuffer;
 };
-
-// How much of a bar of width pixels a position fills, 0 when the range is
-// empty or the position below it.
-int ProgressFill(int position, int min, int max, int width);
 
 class TSkinProgress : public TSkinControl {
  public:

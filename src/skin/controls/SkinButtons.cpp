@@ -8,18 +8,6 @@
 
 namespace pellamy {
 
-int GlyphImageFor(int faceIndex, int numGlyphs, bool down, bool& embossed) {
-  embossed = false;
-  if (faceIndex == 3) {
-    if (numGlyphs > 1) return 1;
-    embossed = true;
-    return 0;
-  }
-  if (down && numGlyphs > 3) return 3;
-  if (faceIndex == 2 && numGlyphs > 2) return 2;
-  return 0;
-}
-
 // ---------------------------------------------------------- TSkinBitButton
 
 TGlyphLayout TSkinBitButton::GlyphOf() const {

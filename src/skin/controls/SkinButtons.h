@@ -6,6 +6,7 @@
 
 #include "gui/controls/Buttons.h"
 #include "skin/controls/WinSubClass.h"
+#include "skin/layout/ControlStates.h"
 
 namespace pellamy {
 
@@ -17,12 +18,6 @@ struct TGlyphLayout {
   int Margin = -1;
   int Spacing = 4;
 };
-
-// The glyph image for a face image index (1 normal, 2 pressed, 3 disabled,
-// 4 hot), from a glyph of numGlyphs images (up, disabled, clicked, down);
-// embossed tells that a disabled button without its own image draws the
-// first one grayed.
-int GlyphImageFor(int faceIndex, int numGlyphs, bool down, bool& embossed);
 
 class TSkinBitButton : public TSkinButton {
  public:

@@ -63,19 +63,6 @@ TColor HeadTextColour(const TSkinData& skin, int image) {
 
 }  // namespace
 
-int TabImage(bool selected, bool focused, bool enabled, bool hot, int count) {
-  int image = 1;
-  if (!enabled)
-    image = 3;
-  else if (selected)
-    image = focused ? 5 : 2;
-  else if (hot)
-    image = 4;
-  if (image == 5 && count < 5) image = 2;
-  if (image == 4 && count < 4) image = 1;
-  return image;
-}
-
 // ---------------------------------------------------------------- TSkinTab
 
 bool TSkinTab::Usable() const {

@@ -5,14 +5,11 @@
 #pragma once
 
 #include "skin/controls/WinSubClass.h"
+#include "skin/layout/ControlStates.h"
 
 namespace pellamy {
 
 class TSkinUpDown;
-
-// The head image of a tab: 1 normal, 2 selected, 3 disabled, 4 hot, 5
-// selected with the focus; a strip without image 5 or 4 shows 2 or 1.
-int TabImage(bool selected, bool focused, bool enabled, bool hot, int count);
 
 class TSkinTab : public TSkinControl {
  public:

@@ -11,22 +11,6 @@
 
 namespace pellamy {
 
-int UpDownPart(int w, int h, bool horizontal, POINT p) {
-  if (p.x < 0 || p.y < 0 || p.x >= w || p.y >= h) return -1;
-  return horizontal ? (p.x < w / 2 ? 0 : 1) : (p.y < h / 2 ? 0 : 1);
-}
-
-int UpDownImage(int part, bool enabled, int pressedPart, int hotPart) {
-  int state = 1;
-  if (!enabled)
-    state = 3;
-  else if (pressedPart == part)
-    state = 2;
-  else if (hotPart == part)
-    state = 4;
-  return part * 4 + state;
-}
-
 bool TSkinUpDown::Horizontal() const {
   return (GetWindowLongPtrW(Handle, GWL_STYLE) & UDS_HORZ) != 0;
 }
@@ -50,7 +34,7 @@ bool TSkinUpDown::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
       passOn(m);
       RECT r;
       GetClientRect(Handle, &r);
-      FPressedPart = UpDownPart(r.right, r.bottom, Horizontal(), {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
+      FPressedPart = UpDownPart(r.right, r.bottom, Horizontal(), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
       InvalidateRect(Handle, nullptr, FALSE);
       UpdateWindow(Handle);
       return false;
@@ -71,7 +55,7 @@ void TSkinUpDown::AfterMessage(TMessage& m) {
     case WM_MOUSEMOVE: {
       RECT r;
       GetClientRect(Handle, &r);
-      SetHot(UpDownPart(r.right, r.bottom, Horizontal(), {GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)}));
+      SetHot(UpDownPart(r.right, r.bottom, Horizontal(), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
       if (!FTracking && Control == nullptr) {
         // A plain window hears of the pointer leaving only when it asks.
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle, 0};

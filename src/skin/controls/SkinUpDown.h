@@ -4,15 +4,9 @@
 #pragma once
 
 #include "skin/controls/WinSubClass.h"
+#include "skin/layout/ControlStates.h"
 
 namespace pellamy {
-
-// Which half of an up-down of size w x h a point is in: 0 the first (up,
-// or left), 1 the second, -1 outside.
-int UpDownPart(int w, int h, bool horizontal, POINT p);
-// The state image for one arrow: 1 normal, 2 pressed, 3 disabled, 4 hot,
-// counted from 1 for the first arrow and from 5 for the second.
-int UpDownImage(int part, bool enabled, int pressedPart, int hotPart);
 
 class TSkinUpDown : public TSkinControl {
  public:
