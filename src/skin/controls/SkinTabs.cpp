@@ -106,7 +106,8 @@ void TSkinTab::AfterMessage(TMessage& m) {
   switch (m.Msg) {
     case WM_MOUSEMOVE:
       SetHot(HotTab());
-      if (!FTracking && Control == nullptr) {
+      if (!FTracking) {
+        // A capture in between (a drag) ends the library's tracking.
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle, 0};
         FTracking = TrackMouseEvent(&track) != FALSE;
       }

@@ -11,6 +11,14 @@
 
 namespace pellamy {
 
+void TSkinUpDown::TrackLeave() {
+  // Asked for here: the capture the arrows take while they repeat ends
+  // whatever tracking the library had asked for. Asked while the pointer is
+  // already outside, the leave comes at once.
+  TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle, 0};
+  FTracking = TrackMouseEvent(&track) != FALSE;
+}
+
 bool TSkinUpDown::Horizontal() const {
   return (GetWindowLongPtrW(Handle, GWL_STYLE) & UDS_HORZ) != 0;
 }
@@ -42,6 +50,7 @@ bool TSkinUpDown::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
     case WM_LBUTTONUP:
       FPressedPart = -1;
       passOn(m);
+      TrackLeave();
       InvalidateRect(Handle, nullptr, FALSE);
       UpdateWindow(Handle);
       return false;
@@ -56,11 +65,7 @@ void TSkinUpDown::AfterMessage(TMessage& m) {
       RECT r;
       GetClientRect(Handle, &r);
       SetHot(UpDownPart(r.right, r.bottom, Horizontal(), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
-      if (!FTracking && Control == nullptr) {
-        // A plain window hears of the pointer leaving only when it asks.
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle, 0};
-        FTracking = TrackMouseEvent(&track) != FALSE;
-      }
+      if (!FTracking) TrackLeave();
       break;
     }
     case WM_MOUSELEAVE:
@@ -71,6 +76,7 @@ void TSkinUpDown::AfterMessage(TMessage& m) {
       SetHot(-1);
       break;
     case WM_CAPTURECHANGED:
+      FTracking = false;
       if (FPressedPart >= 0) {
         FPressedPart = -1;
         InvalidateRect(Handle, nullptr, FALSE);

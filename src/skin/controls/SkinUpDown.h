@@ -21,6 +21,7 @@ class TSkinUpDown : public TSkinControl {
 
  private:
   bool Horizontal() const;
+  void TrackLeave();
   void SetHot(int part);
   void PaintArrow(HDC dc, const RECT& r, int part, int image);
   int FPressedPart = -1;
