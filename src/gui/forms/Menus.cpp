@@ -235,7 +235,7 @@ TMenu* TMenuItem::GetParentMenu() const {
 }
 
 bool TMenuItem::IsOwnerDraw() const {
-  if (OnAdvancedDrawItem || OnMeasureItem) return true;
+  if (OnAdvancedDrawItem || OnMeasureItem || OnSkinDrawItem) return true;
   TMenu* menu = GetParentMenu();
   return menu != nullptr && menu->OwnerDraw();
 }
@@ -494,12 +494,20 @@ void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height) {
       height = std::max<int>(text.cy + 6, hasImage ? images->Height() + 4 : 0);
     }
   }
-  if (OnMeasureItem) OnMeasureItem(this, canvas, width, height);
+  if (SkinDrawn()) {
+    if (OnSkinMeasureItem) OnSkinMeasureItem(this, canvas, width, height);
+  } else if (OnMeasureItem) {
+    OnMeasureItem(this, canvas, width, height);
+  }
 }
 
 void TMenuItem::AdvancedDrawItem(TCanvas& canvas, const RECT& rect, TOwnerDrawState state, bool topLevel) {
   if (OnAdvancedDrawItem) {
     OnAdvancedDrawItem(this, canvas, rect, state);
+    return;
+  }
+  if (OnSkinDrawItem) {
+    OnSkinDrawItem(this, canvas, rect, state);
     return;
   }
   DrawDefault(canvas, rect, state, topLevel);
