@@ -1185,7 +1185,10 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
     }
     case WM_NCHITTEST: {
       result = PassOn(msg, wparam, lparam);
-      if (result == HTNOWHERE) result = FrameHitCode(FramePoint(lparam).y, Metrics.Top);
+      // The window keeps its menu, so the system takes everything above the
+      // client for its bar; the skin's caption is above ours.
+      if (result == HTNOWHERE || (result == HTMENU && SkinMenuBar))
+        result = FrameHitCode(FramePoint(lparam).y, Metrics.Top);
       return true;
     }
     case WM_NCPAINT:
