@@ -632,7 +632,71 @@ TEST_F(SkinMenus, AHundredMenusOpenedAndClosedLeaveNoHandles) {
   EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), user + 2);
 }
 
+TEST_F(SkinMenus, AMenuChangeRebuildsTheBarAndDetachingGivesTheCurrentMenuBack) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  HMENU before = GetMenu(form->Handle());
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  POINT origin{0, 0};
+  ClientToScreen(form->Handle(), &origin);
+  // A bar's caption changed: the library makes a new bar menu.
+  form->File->SetCaption("&Files");
+  App().ProcessMessages();
+  HMENU after = form->Menu->Handle();
+  EXPECT_NE(after, before);
+  EXPECT_EQ(GetMenu(form->Handle()), after);
+  EXPECT_EQ(frame->MenuHandle, after) << "no stale handle in the frame";
+  ASSERT_FALSE(frame->SkinMenuBar->Buttons.empty());
+  EXPECT_EQ(frame->SkinMenuBar->Buttons[0]->Caption, L"Files");
+  POINT now{0, 0};
+  ClientToScreen(form->Handle(), &now);
+  EXPECT_EQ(now.y, origin.y) << "the skin's bar keeps its place; the system's never comes back";
+  // Skinning off: the window shows the form's current bar.
+  form->Skin->SetActive(false);
+  ASSERT_TRUE(PumpUntil([&] { return SkinWindows()->FindSkinForm(form->Handle()) == nullptr; }));
+  EXPECT_EQ(GetMenu(form->Handle()), form->Menu->Handle());
+  MENUBARINFO info{};
+  info.cbSize = sizeof info;
+  EXPECT_TRUE(GetMenuBarInfo(form->Handle(), OBJID_MENU, 0, &info));
+  EXPECT_EQ(info.hMenu, form->Menu->Handle());
+}
+
 // ---------------------------------------------------------------- gallery
+
+TEST(SkinnedGalleryMenus, TheMdiWindowMenuKeepsItsChildrenInTheSkinnedDropDown) {
+  App();
+  UseSkinWindows();
+  {
+    gallery::TGalleryForm main(nullptr);
+    main.Show();
+    ASSERT_NE(WaitForFrame(main.Handle()), nullptr);
+    gallery::TGalleryMdiForm mdi(nullptr);
+    mdi.Show();
+    mdi.NewChild();
+    mdi.NewChild();
+    TWinSkinForm* frame = WaitForFrame(mdi.Handle());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(frame->SkinMenuBar);
+    TMenuBtn* window = nullptr;
+    for (auto& b : frame->SkinMenuBar->Buttons)
+      if (b->SubMenu == mdi.mnuWindow->Handle()) window = b.get();
+    ASSERT_NE(window, nullptr);
+    static int entries = 0;
+    entries = 0;
+    TLoopScript script;
+    script.Steps = {[] {
+      HWND w = FindThreadWindow(L"#32768", nullptr);
+      entries = GetMenuItemCount(reinterpret_cast<HMENU>(SendMessageW(w, MN_GETHMENU, 0, 0)));
+      EndMenu();
+    }};
+    RunScript(script, [&] { frame->SkinMenuBar->OpenButtonMenu(*window); });
+    ASSERT_EQ(script.Seen.size(), 1u);
+    EXPECT_GE(entries, 3 + 2) << "Tile, Cascade, Arrange and the two children";
+    EXPECT_GE(GetMenuItemCount(mdi.mnuWindow->Handle()), 5) << "still there once closed";
+  }
+  FreeSkinManager();
+}
 
 TEST(SkinnedGalleryMenus, PopupAndBarUnderOurSkinAndTheSkinsHandlersComeOffAlone) {
   App();

@@ -189,6 +189,7 @@ class TMenuItem : public TComponent {
   bool FDefault = false;
   bool FVisible = true;
   int FImageIndex = -1;
+  bool FEntryOwnerDraw = false;  // as its parent's menu entry was last built
   std::string FHint;
   WORD FCommand = 0;
   // An item's menu lists its sub-items' menus, which belong to them: it is

@@ -1269,6 +1269,14 @@ LRESULT TWinSkinForm::ClientProc(HWND client, UINT msg, WPARAM wparam, LPARAM lp
       }
       return result;
     }
+    case WM_MDISETMENU: {
+      const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
+      if (FrameSkinned && SkinMenuBar && wparam != 0) {
+        MenuHandle = GetMenu(Handle);
+        SkinMenuBar->BuildFromHandle(MenuHandle);
+      }
+      return result;
+    }
     case WM_MDITILE:
     case WM_MDICASCADE:
       if (FrameSkinned && SkinManager != nullptr && SkinManager->MdiMaximized) SkinManager->MdiMaximized = false;

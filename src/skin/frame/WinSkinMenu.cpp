@@ -6,6 +6,7 @@
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/frame/MenuLoopHook.h"
+#include "skin/frame/SkinMenuItems.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
 #include "skin/model/SkinManager.h"
 
@@ -120,6 +121,9 @@ void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
     UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.Menubar)));
     FillRect(dc, &b.Bounds, brush.get());
   }
+  // A single button is repainted on a fresh window DC, which has no font.
+  UniqueFont font = MenuFont(false);
+  SelectGuard fontIn(dc, font ? static_cast<HGDIOBJ>(font.get()) : GetStockObject(DEFAULT_GUI_FONT));
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF colour =
       SetTextColor(dc, !b.Enabled ? ColorToRGB(SkinData->Colours.ButtonShadow)
