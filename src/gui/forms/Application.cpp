@@ -123,6 +123,18 @@ bool TApplication::HandleShortCut(MSG& msg) {
   }
 }
 
+bool TApplication::HandleDialogChar(MSG& msg) {
+  if (msg.message != WM_SYSCHAR) return false;
+  TForm* form = FormOf(msg.hwnd);
+  if (form == nullptr) return false;
+  try {
+    return form->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+  } catch (...) {
+    HandleException(std::current_exception());
+    return true;
+  }
+}
+
 bool TApplication::HandleMDIKey(MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
   TForm* form = FormOf(msg.hwnd);
@@ -130,7 +142,7 @@ bool TApplication::HandleMDIKey(MSG& msg) {
 }
 
 bool TApplication::PreTranslate(MSG& msg) {
-  return HandleShortCut(msg) || HandleMDIKey(msg) || HandleKey(msg);
+  return HandleShortCut(msg) || HandleDialogChar(msg) || HandleMDIKey(msg) || HandleKey(msg);
 }
 
 bool TApplication::HandleKey(MSG& msg) {

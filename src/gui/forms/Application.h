@@ -76,6 +76,9 @@ class TApplication : public TComponent, public TSyncDispatcher {
   bool HandleKey(MSG& msg);
   // Menu shortcuts of the form the key message is for.
   bool HandleShortCut(MSG& msg);
+  // Alt with a character: the form hears CM_DIALOGCHAR first (a layer over
+  // it may open a menu of its own); a non-zero answer takes the key.
+  bool HandleDialogChar(MSG& msg);
   // The system keys of MDI children (Ctrl+F4, Ctrl+F6).
   bool HandleMDIKey(MSG& msg);
   bool PreTranslate(MSG& msg);

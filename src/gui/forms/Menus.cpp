@@ -235,7 +235,7 @@ TMenu* TMenuItem::GetParentMenu() const {
 }
 
 bool TMenuItem::IsOwnerDraw() const {
-  if (OnAdvancedDrawItem || OnMeasureItem) return true;
+  if (OnAdvancedDrawItem || OnMeasureItem || OnSkinDrawItem) return true;
   TMenu* menu = GetParentMenu();
   return menu != nullptr && menu->OwnerDraw();
 }
@@ -432,7 +432,8 @@ void TMenuItem::RebuildHandle() {
       mii.cch = static_cast<UINT>(text.size());
       if (item->FRadioItem) mii.fType |= MFT_RADIOCHECK;
     }
-    if (item->IsOwnerDraw()) mii.fType |= MFT_OWNERDRAW;
+    item->FEntryOwnerDraw = item->IsOwnerDraw();
+    if (item->FEntryOwnerDraw) mii.fType |= MFT_OWNERDRAW;
     if (!item->FEnabled) mii.fState |= MFS_DISABLED | MFS_GRAYED;
     if (item->FChecked) mii.fState |= MFS_CHECKED;
     if (item->FDefault) mii.fState |= MFS_DEFAULT;
@@ -453,8 +454,11 @@ bool TMenuItem::EntriesStale() {
     mii.fMask = MIIM_FTYPE | MIIM_DATA;
     if (!GetMenuItemInfoW(FHandle.get(), static_cast<UINT>(i), TRUE, &mii)) continue;
     if (!IsLiveItem(reinterpret_cast<void*>(mii.dwItemData))) continue;
+    // Against what was built, not the entry's bits now: a skin may draw
+    // the entries of an open menu itself, and the entries the system added
+    // (an MDI window list) would go with a rebuild.
     const auto* item = reinterpret_cast<TMenuItem*>(mii.dwItemData);
-    if (((mii.fType & MFT_OWNERDRAW) != 0) != item->IsOwnerDraw()) return true;
+    if (item->FEntryOwnerDraw != item->IsOwnerDraw()) return true;
   }
   return false;
 }
@@ -494,12 +498,20 @@ void TMenuItem::MeasureItem(TCanvas& canvas, int& width, int& height) {
       height = std::max<int>(text.cy + 6, hasImage ? images->Height() + 4 : 0);
     }
   }
-  if (OnMeasureItem) OnMeasureItem(this, canvas, width, height);
+  if (SkinDrawn()) {
+    if (OnSkinMeasureItem) OnSkinMeasureItem(this, canvas, width, height);
+  } else if (OnMeasureItem) {
+    OnMeasureItem(this, canvas, width, height);
+  }
 }
 
 void TMenuItem::AdvancedDrawItem(TCanvas& canvas, const RECT& rect, TOwnerDrawState state, bool topLevel) {
   if (OnAdvancedDrawItem) {
     OnAdvancedDrawItem(this, canvas, rect, state);
+    return;
+  }
+  if (OnSkinDrawItem) {
+    OnSkinDrawItem(this, canvas, rect, state);
     return;
   }
   DrawDefault(canvas, rect, state, topLevel);

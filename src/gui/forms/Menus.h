@@ -145,6 +145,13 @@ class TMenuItem : public TComponent {
   TNotifyEvent OnClick;
   TAdvancedMenuDrawItemEvent OnAdvancedDrawItem;
   TMenuMeasureItemEvent OnMeasureItem;
+  // A skin's painter and measurer, apart from the application's handlers so
+  // that taking the skin away leaves those alone. They stand in while the
+  // application draws the item by no handler of its own; the skin's
+  // measurer then replaces OnMeasureItem.
+  TAdvancedMenuDrawItemEvent OnSkinDrawItem;
+  TMenuMeasureItemEvent OnSkinMeasureItem;
+  bool SkinDrawn() const { return !OnAdvancedDrawItem && OnSkinDrawItem; }
   TNotifyEvent OnActionUpdate;
 
   // Looks an item up by its command, or by its sub-menu's HMENU; nullptr
@@ -182,6 +189,7 @@ class TMenuItem : public TComponent {
   bool FDefault = false;
   bool FVisible = true;
   int FImageIndex = -1;
+  bool FEntryOwnerDraw = false;  // as its parent's menu entry was last built
   std::string FHint;
   WORD FCommand = 0;
   // An item's menu lists its sub-items' menus, which belong to them: it is

@@ -13,12 +13,14 @@
 #include "gui/controls/StdCtrls.h"
 #include "gui/controls/ToolBar.h"
 #include "gui/forms/Forms.h"
+#include "gui/forms/Menus.h"
 #include "gui/gdi/WideText.h"
 #include "skin/controls/SkinBars.h"
 #include "skin/controls/SkinButtons.h"
 #include "skin/controls/SkinTabs.h"
 #include "skin/controls/SkinUpDown.h"
 #include "skin/draw/SkinDraw.h"
+#include "skin/frame/MenuLoopHook.h"
 #include "skin/frame/WinSkinMenu.h"
 #include "skin/layout/ControlChoice.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
@@ -152,6 +154,8 @@ void TWinSkinForm::SkinForm(TSkinData* skinData, TForm* form) {
     FFormHooked = true;
   }
   SkinWindow(skinData);
+  SkinPopupMenus(true);
+  BuildSystemMenu();
   SavedFormColor = form->Color();
   form->SetColor(skinData->Colours.ButtonFace);
 }
@@ -846,7 +850,7 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       return true;
     case WM_NCRBUTTONDOWN:
       if (wparam == HTCAPTION && MdiKind != mkChild) {
-        ShowSystemMenu(PointX(lparam), PointY(lparam));
+        ShowSystemMenu(PointX(lparam), PointY(lparam), false);
         result = 0;
         return true;
       }
@@ -939,7 +943,7 @@ void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT screenPoint) {
     case 3:
     case 11:
     case 12:
-      ShowSystemMenu(screenPoint.x + 1, screenPoint.y + 1);
+      ShowSystemMenu(screenPoint.x + 1, screenPoint.y + 1, true);
       break;
     case 7:
     case 60:
@@ -957,28 +961,6 @@ void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT screenPoint) {
       PostMessageW(Handle, kSkinnedQuery, static_cast<WPARAM>(button.ButtonData->Action), 0);
       break;
   }
-}
-
-void TWinSkinForm::ShowSystemMenu(int x, int y) {
-  const DWORD now = GetTickCount();
-  if (LastIconClick != 0 && now - LastIconClick <= DoubleClickTime) {
-    // The second click of a double click on the icon closes the window.
-    LastIconClick = 0;
-    CloseWindow();
-    return;
-  }
-  LastIconClick = now;
-  HMENU menu = SystemMenu != nullptr ? SystemMenu : GetSystemMenu(Handle, FALSE);
-  if (menu == nullptr) return;
-  const auto enable = [menu](UINT command, bool on) {
-    EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-  };
-  enable(SC_RESTORE, ShowState != ssNormal);
-  enable(SC_MAXIMIZE, ShowState != ssMaximized && (Capabilities & fcMaximize) != 0);
-  enable(SC_MINIMIZE, ShowState != ssMinimized && (Capabilities & fcMinimize) != 0);
-  // Its commands come back as WM_COMMAND, which the frame turns into system
-  // commands.
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle, nullptr);
 }
 
 // -------------------------------------------------------------- messages
@@ -1066,6 +1048,15 @@ LRESULT TWinSkinForm::FrameProc(UINT msg, WPARAM wparam, LPARAM lparam) {
       result = PassOn(msg, wparam, lparam);
       if (Form == nullptr && FrameSkinned) PaintAfterChange();
       return result;
+    case WM_INITMENUPOPUP:
+      // The library may have filled the sub-menu anew: the bar's drop-down
+      // entries stay the frame's to draw.
+      result = PassOn(msg, wparam, lparam);
+      if (MenuLoopFrame() == this) MenuLoopInitPopup(reinterpret_cast<HMENU>(wparam));
+      return result;
+    case WM_MENUSELECT:
+      if (MenuLoopFrame() == this) MenuLoopSelect(wparam, lparam);
+      break;
     case WM_TIMER:
       if (wparam == kHoverTimer) {
         HoverCheck();
@@ -1218,7 +1209,10 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
     }
     case WM_NCHITTEST: {
       result = PassOn(msg, wparam, lparam);
-      if (result == HTNOWHERE) result = FrameHitCode(FramePoint(lparam).y, Metrics.Top);
+      // The window keeps its menu, so the system takes everything above the
+      // client for its bar; the skin's caption is above ours.
+      if (result == HTNOWHERE || (result == HTMENU && SkinMenuBar))
+        result = FrameHitCode(FramePoint(lparam).y, Metrics.Top);
       return true;
     }
     case WM_NCPAINT:
@@ -1243,6 +1237,9 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
       PaintFrame();
       result = 0;
       return true;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      return MenuItemMessage(msg, wparam, lparam, result);
     default:
       return false;
   }
@@ -1256,6 +1253,9 @@ void TWinSkinForm::FormHook(TMessage& m) {
       return;
     case kSkinChangedNotice:
       ApplySkinChange();
+      return;
+    case CM_DIALOGCHAR:
+      if (!DialogChar(m)) (*FOldFormHandler)(m);
       return;
     default:
       (*FOldFormHandler)(m);
@@ -1290,6 +1290,14 @@ LRESULT TWinSkinForm::ClientProc(HWND client, UINT msg, WPARAM wparam, LPARAM lp
         SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
         SkinManager->MdiMaximized = maximised != FALSE;
         if (!SkinManager->MdiMaximized && SkinData != nullptr) SkinData->SetMenuUpdate(FSavedMenuUpdate);
+      }
+      return result;
+    }
+    case WM_MDISETMENU: {
+      const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
+      if (FrameSkinned && SkinMenuBar && wparam != 0) {
+        MenuHandle = GetMenu(Handle);
+        SkinMenuBar->BuildFromHandle(MenuHandle);
       }
       return result;
     }
@@ -1345,7 +1353,18 @@ void TWinSkinForm::ReleaseHooks(bool full) {
   FClientSubclassed = false;
   FreeSkinControls();
   if (Form != nullptr && full && Phase != phDestroying) Form->SetColor(SavedFormColor);
+  if (Phase != phDestroying) SkinPopupMenus(false);
+  FSkinnedPopups.clear();
+  SkinSysMenu.reset();
   if (HotItem != nullptr && dynamic_cast<TMenuBtn*>(HotItem) != nullptr) HotItem = nullptr;
+  if (SkinMenuBar && Phase != phDestroying && IsWindow(Handle) && MdiKind != mkChild) {
+    // The bar the form shows now, not the one the frame took over: the
+    // library builds a new one at every change.
+    HMENU current = Form != nullptr && Form->Menu() != nullptr ? Form->Menu()->Handle() : GetMenu(Handle);
+    if (current != nullptr && !IsMenu(current)) current = nullptr;
+    if (GetMenu(Handle) != current && (Form == nullptr || Form->ClientHandle() == nullptr)) SetMenu(Handle, current);
+    MenuHandle = current;
+  }
   SkinMenuBar.reset();
   CaptionBitmap.SetSize(0, 0);
 }

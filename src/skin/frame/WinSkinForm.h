@@ -29,6 +29,7 @@
 namespace pellamy {
 
 class TForm;
+class TPopupMenu;
 class TWinSkinForm;
 class TWinSkinMenu;
 
@@ -122,6 +123,15 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // What the frame looks like to the portable rules now.
   TCaptionContext CaptionContext() const;
 
+  // Menus (SkinSystemMenu.cpp): the owner-drawn system menu, the form's
+  // popup menus drawn by the skin or given back, the items of the window's
+  // menu measured and drawn.
+  void BuildSystemMenu();
+  void SkinPopupMenus(bool on);
+  bool MenuItemMessage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  std::unique_ptr<TPopupMenu> SkinSysMenu;  // tag 33333
+  HMENU CurrentPopupMenu = nullptr;         // the bar's drop-down being tracked
+
   HWND Handle = nullptr;
   TForm* Form = nullptr;
   TSkinData* SkinData = nullptr;
@@ -193,7 +203,10 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   void Minimize();
   void CloseWindow();
   void MdiChildCommand(UINT command);
-  void ShowSystemMenu(int x, int y);
+  // Only the icon's requests count towards its double click.
+  void ShowSystemMenu(int x, int y, bool fromIcon);
+  void SystemMenuClick(int tag);
+  bool DialogChar(TMessage& m);
   void StartHover(bool on);
   void HoverCheck();
   void PaintAfterChange();
@@ -207,7 +220,10 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   bool FHoverRunning = false;
   bool FOwnStyleChange = false;
   bool FSavedMenuUpdate = true;
-  const TWndMethod* FOldFormHandler = nullptr;  // the next layer, while the hook runs
+  const TWndMethod* FOldFormHandler = nullptr;               // the next layer, while the hook runs
+  std::vector<std::pair<TPopupMenu*, bool>> FSkinnedPopups;  // and their own owner drawing
+
+  friend class TWinSkinMenu;
 };
 
 // Installs the skinned query answer etc. for a window: the procedure the

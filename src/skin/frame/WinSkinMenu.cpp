@@ -5,7 +5,10 @@
 
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
+#include "skin/frame/MenuLoopHook.h"
+#include "skin/frame/SkinMenuItems.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
+#include "skin/model/SkinManager.h"
 
 namespace pellamy {
 
@@ -30,9 +33,11 @@ void TWinSkinMenu::BuildFromHandle(HMENU menu) {
     mii.dwTypeData = text;
     mii.cch = 255;
     if (!GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &mii)) continue;
-    if (mii.fType & MFT_SEPARATOR) continue;
+    // A maximised MDI child's icon and buttons are bitmap entries of the
+    // bar; the frame draws its own.
+    if (mii.fType & (MFT_SEPARATOR | MFT_BITMAP)) continue;
     auto button = std::make_unique<TMenuBtn>(Frame, this);
-    button->Index = i;
+    button->Index = static_cast<int>(Buttons.size());
     button->Command = mii.wID;
     button->SubMenu = mii.hSubMenu;
     button->Enabled = (mii.fState & (MFS_DISABLED | MFS_GRAYED)) == 0;
@@ -74,6 +79,20 @@ void TWinSkinMenu::PaintBar(HDC dc, const RECT& bar) {
     Buttons[i]->Bounds = {spans[i].Left, bar.top, spans[i].Right, bar.bottom};
     PaintButton(dc, *Buttons[i]);
   }
+  PaintChildButtons(dc);
+}
+
+void TWinSkinMenu::PaintChildButtons(HDC dc) {
+  if (Frame->MdiKind != mkFrame || Frame->MdiClient == nullptr) return;
+  BOOL maximised = FALSE;
+  SendMessageW(Frame->MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+  if (!maximised) return;
+  for (auto& button : Frame->CaptionButtons) {
+    const TDataSkinSysButton& data = *button->ButtonData;
+    if (data.Visibility != 100 || !button->Visible || data.Bitmap.Width <= 0) continue;
+    Frame->DrawButtonImage(dc, *button, 1);
+  }
+  if (SkinManager != nullptr && !SkinManager->MdiMaximized) SkinManager->MdiMaximized = true;
 }
 
 void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
@@ -102,6 +121,9 @@ void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
     UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.Menubar)));
     FillRect(dc, &b.Bounds, brush.get());
   }
+  // A single button is repainted on a fresh window DC, which has no font.
+  UniqueFont font = MenuFont(false);
+  SelectGuard fontIn(dc, font ? static_cast<HGDIOBJ>(font.get()) : GetStockObject(DEFAULT_GUI_FONT));
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF colour =
       SetTextColor(dc, !b.Enabled ? ColorToRGB(SkinData->Colours.ButtonShadow)
@@ -131,26 +153,46 @@ TMenuBtn* TWinSkinMenu::ButtonByAccelerator(wchar_t key) const {
   return nullptr;
 }
 
-void TWinSkinMenu::OpenButtonMenu(TMenuBtn& b) {
-  if (!b.Enabled) return;
-  if (b.SubMenu == nullptr) {
-    PostMessageW(Frame->Handle, WM_COMMAND, b.Command, 0);
-    return;
+bool TWinSkinMenu::OpenButtonMenu(TMenuBtn& first) {
+  // By index: the bar may be built anew while a menu is open.
+  int index = first.Index;
+  bool opened = false;
+  while (index >= 0 && index < static_cast<int>(Buttons.size())) {
+    TMenuBtn* b = Buttons[static_cast<std::size_t>(index)].get();
+    // A form's bar items click through the library; a plain window's
+    // drop-down entries carry no command of their own.
+    if (b->SubMenu == nullptr || Frame->Form != nullptr) PostMessageW(Frame->Handle, WM_COMMAND, b->Command, 0);
+    if (b->SubMenu == nullptr) return opened;
+    RECT window;
+    GetWindowRect(Frame->Handle, &window);
+    RECT screen = b->Bounds;
+    OffsetRect(&screen, window.left, window.top);
+    TPMPARAMS params{sizeof params, screen};
+    b->State = 2;
+    b->Paint();
+    Frame->Tracking = true;
+    Frame->CurrentPopupMenu = b->SubMenu;
+    int next = -1;
+    {
+      TOwnerDrawnEntries entries(b->SubMenu);
+      TMenuLoopHook hook(*Frame, *this, index, b->SubMenu, &entries);
+      if (b->Enabled)
+        TrackPopupMenuEx(b->SubMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_RIGHTBUTTON | TPM_VERTICAL,
+                         screen.left, screen.bottom, Frame->Handle, &params);
+      next = hook.NextButton();
+    }
+    Frame->Tracking = false;
+    Frame->CurrentPopupMenu = nullptr;
+    opened = true;
+    if (index < static_cast<int>(Buttons.size())) {
+      b = Buttons[static_cast<std::size_t>(index)].get();
+      b->State = 1;
+      if (Frame->HotItem == b) Frame->HotItem = nullptr;
+      b->Paint();
+    }
+    index = next;
   }
-  RECT window;
-  GetWindowRect(Frame->Handle, &window);
-  RECT screen = b.Bounds;
-  OffsetRect(&screen, window.left, window.top);
-  TPMPARAMS params{sizeof params, screen};
-  b.State = 2;
-  b.Paint();
-  Frame->Tracking = true;
-  TrackPopupMenuEx(b.SubMenu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL, screen.left, screen.bottom,
-                   Frame->Handle, &params);
-  Frame->Tracking = false;
-  b.State = 1;
-  if (Frame->HotItem == &b) Frame->HotItem = nullptr;
-  b.Paint();
+  return opened;
 }
 
 }  // namespace pellamy

@@ -45,9 +45,10 @@ class TWinSkinMenu {
   void PaintButton(HDC dc, TMenuBtn& button);
   TMenuBtn* ButtonAt(POINT framePoint) const;
   TMenuBtn* ButtonByAccelerator(wchar_t key) const;
-  // Opens the button's drop-down under it and waits until it closes; a
-  // button without one sends its command.
-  void OpenButtonMenu(TMenuBtn& button);
+  // Sends the button's command, then opens its drop-down under it and waits
+  // until it closes, and opens the neighbour's when the arrows or the mouse
+  // moved on to it. False when the button has no drop-down.
+  bool OpenButtonMenu(TMenuBtn& button);
 
   TWinSkinForm* Frame;
   TSkinData* SkinData;
@@ -57,6 +58,8 @@ class TWinSkinMenu {
 
  private:
   static constexpr int kPadding = 7;
+  // A maximised MDI child's buttons (Visibility 100) drawn in the bar.
+  void PaintChildButtons(HDC dc);
 };
 
 }  // namespace pellamy

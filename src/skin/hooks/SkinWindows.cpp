@@ -70,9 +70,12 @@ void UseSkinWindows() {
   };
 }
 
-TSkinWindows::TSkinWindows(TSkinManage& manager) : FManager(manager) {}
+TSkinWindows::TSkinWindows(TSkinManage& manager) : FManager(manager) {
+  SetPopupBackgrounds(this);
+}
 
 TSkinWindows::~TSkinWindows() {
+  SetPopupBackgrounds(nullptr);
   if (FHook != nullptr) UnhookWindowsHookEx(FHook);
   if (gHookOwner == this) gHookOwner = nullptr;
   FPopupSkinners.clear();
@@ -321,6 +324,34 @@ TBitmap* TSkinWindows::GetPopupBitmap(HMENU menu) const {
   for (const auto& p : FPopupSkinners)
     if (p->ParentMenu == menu) return &p->BorderBitmap;
   return nullptr;
+}
+
+TBitmap* TSkinWindows::Background(HMENU menu, HDC itemDc, POINT& origin) {
+  TWinSkinPopMenu* skinner = nullptr;
+  const HWND window = itemDc != nullptr ? WindowFromDC(itemDc) : nullptr;
+  for (const auto& p : FPopupSkinners)
+    if (window != nullptr && p->Handle == window) skinner = p.get();
+  if (skinner == nullptr && menu != nullptr)
+    for (const auto& p : FPopupSkinners)
+      if (p->Attached() && reinterpret_cast<HMENU>(SendMessageW(p->Handle, MN_GETHMENU, 0, 0)) == menu) {
+        skinner = p.get();
+        break;
+      }
+  if (skinner == nullptr) skinner = CurrentPopupSkinner;
+  if (skinner == nullptr || !skinner->Attached()) return nullptr;
+  if (menu != nullptr) skinner->ParentMenu = menu;
+  if (CurrentPopupSkinner == skinner) CurrentPopupSkinner = nullptr;
+  RECT bounds;
+  GetWindowRect(skinner->Handle, &bounds);
+  if ((skinner->BorderBitmap.Width() != bounds.right - bounds.left ||
+       skinner->BorderBitmap.Height() != bounds.bottom - bounds.top) &&
+      !skinner->PrepareBackground())
+    return nullptr;
+  // Items are drawn in client coordinates; the image is the whole window's.
+  POINT client{0, 0};
+  ClientToScreen(skinner->Handle, &client);
+  origin = {client.x - bounds.left, client.y - bounds.top};
+  return skinner->BorderBitmap.Empty() ? nullptr : &skinner->BorderBitmap;
 }
 
 }  // namespace pellamy

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "skin/frame/SkinMenuItems.h"
 #include "skin/frame/WinSkinForm.h"
 #include "skin/hooks/WinSkinPopMenu.h"
 #include "skin/model/SkinManager.h"
@@ -27,7 +28,7 @@ extern DWORD WindowsVersion;
 // The platform is of the NT family.
 extern bool IsWinNT;
 
-class TSkinWindows : public TSkinWindowWork {
+class TSkinWindows : public TSkinWindowWork, public TPopupBackgrounds {
  public:
   explicit TSkinWindows(TSkinManage& manager);
   ~TSkinWindows() override;
@@ -51,6 +52,10 @@ class TSkinWindows : public TSkinWindowWork {
   bool IsPopupWindowSkinned(HWND window) const;
   // The border image of the popup skinner showing menu, or null.
   TBitmap* GetPopupBitmap(HMENU menu) const;
+  // The skinned items' background: the skinner of the window drawing into
+  // itemDc (or of the window showing menu, or the one waiting in the
+  // current-popup slot) learns its menu and hands out its image.
+  TBitmap* Background(HMENU menu, HDC itemDc, POINT& origin) override;
 
   HHOOK HookHandle() const { return FHook; }
   const std::vector<TWinSkinForm*>& SkinForms() const { return FSkinForms; }

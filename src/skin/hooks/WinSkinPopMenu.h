@@ -30,6 +30,9 @@ class TWinSkinPopMenu {
   // MenuBackground (the system's border stays).
   bool PaintBorder();
   bool PrintBorder(HDC dc, LRESULT& result, LPARAM flags);
+  // BorderBitmap built for the window's size now, for items drawn before
+  // the border; false when the skin has no usable MenuBackground.
+  bool PrepareBackground() { return Usable() && BuildBorderBitmap(); }
 
   HWND Handle = nullptr;
   TSkinData* SkinData = nullptr;
