@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "base/Exceptions.h"
 #include "gui/controls/StdCtrls.h"
@@ -502,9 +503,19 @@ void TForm::SetIcon(HICON icon) {
   if (HandleAllocated()) CreateHandleDone();
 }
 
+namespace {
+TFormShowingHook GFormShowingHook = nullptr;
+}  // namespace
+
+TFormShowingHook SetFormShowingHook(TFormShowingHook hook) {
+  return std::exchange(GFormShowingHook, hook);
+}
+
 void TForm::Show() {
   if (FFormStyle == fsMDIChild) SetVisible(true);
   HWND h = Handle();
+  if (GFormShowingHook != nullptr && FFormStyle != fsMDIChild && Parent() == nullptr && !IsWindowVisible(h))
+    GFormShowingHook(this);
   SetVisible(true);
   if (FFormStyle == fsMDIChild && FMDIFrame != nullptr) {
     ShowWindow(h, SW_SHOW);

@@ -19,6 +19,14 @@ enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TTileMode { tbHorizontal, tbVertical };
 
+class TForm;
+// Told of a top-level form whose window is about to be shown for the first
+// time or again, before the system shows it: a skin fitted then never shows
+// the system's frame and costs no second layout of a mapped window. Returns
+// the previous hook.
+using TFormShowingHook = void (*)(TForm* form);
+TFormShowingHook SetFormShowingHook(TFormShowingHook hook);
+
 class TForm : public TCustomControl {
  public:
   explicit TForm(TComponent* owner);

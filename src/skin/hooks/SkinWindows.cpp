@@ -64,6 +64,12 @@ TSkinWindows* SkinWindows() {
 
 void UseSkinWindows() {
   SetSkinWindowWorkFactory([](TSkinManage& manager) { return std::make_unique<TSkinWindows>(manager); });
+  // A form is skinned before it is first shown, not only as it is
+  // activated: fitting a hidden window is one cheap layout, fitting a shown
+  // one a second layout and a new shape of the window the user sees.
+  SetFormShowingHook([](TForm* form) {
+    if (TSkinWindows* windows = SkinWindows()) windows->AddWindow(form->Handle());
+  });
   TSkinData::FormWindowOf = [](TComponent* owner) -> TSkinWindowHandle {
     auto* form = dynamic_cast<TForm*>(owner);
     return form != nullptr ? form->Handle() : nullptr;
