@@ -95,38 +95,38 @@ TEST(ScrollGeometry, DraggedOffsetsMapToPositionsWithinTheirClamps) {
 TEST(ScrollGeometry, APressAlongTheBarHitsArrowsPagesOrTheThumb) {
   // A 234-pixel bar with 17-pixel arrows: a 200 track, thumb 20 at 50.
   const TThumb thumb{true, 20, 50};
-  EXPECT_EQ(HitAlongBar(0, 234, 17, thumb), scLineUp);
-  EXPECT_EQ(HitAlongBar(16, 234, 17, thumb), scLineUp);
-  EXPECT_EQ(HitAlongBar(17, 234, 17, thumb), scPageUp);
-  EXPECT_EQ(HitAlongBar(66, 234, 17, thumb), scPageUp);
-  EXPECT_EQ(HitAlongBar(67, 234, 17, thumb), scThumbTrack);
-  EXPECT_EQ(HitAlongBar(86, 234, 17, thumb), scThumbTrack);
-  EXPECT_EQ(HitAlongBar(87, 234, 17, thumb), scPageDown);
-  EXPECT_EQ(HitAlongBar(216, 234, 17, thumb), scPageDown);
-  EXPECT_EQ(HitAlongBar(217, 234, 17, thumb), scLineDown);
-  EXPECT_EQ(HitAlongBar(233, 234, 17, thumb), scLineDown);
-  EXPECT_EQ(HitAlongBar(234, 234, 17, thumb), scNowhere);
-  EXPECT_EQ(HitAlongBar(-1, 234, 17, thumb), scNowhere);
-  EXPECT_EQ(HitAlongBar(100, 234, 17, TThumb{}), scNowhere) << "no thumb: the track is inert";
-  EXPECT_EQ(HitAlongBar(3, 10, 5, TThumb{}), scLineUp) << "shortened arrows";
-  EXPECT_EQ(HitAlongBar(5, 10, 5, TThumb{}), scLineDown);
+  EXPECT_EQ(HitAlongBar(0, 234, 17, thumb), shLineUp);
+  EXPECT_EQ(HitAlongBar(16, 234, 17, thumb), shLineUp);
+  EXPECT_EQ(HitAlongBar(17, 234, 17, thumb), shPageUp);
+  EXPECT_EQ(HitAlongBar(66, 234, 17, thumb), shPageUp);
+  EXPECT_EQ(HitAlongBar(67, 234, 17, thumb), shThumbTrack);
+  EXPECT_EQ(HitAlongBar(86, 234, 17, thumb), shThumbTrack);
+  EXPECT_EQ(HitAlongBar(87, 234, 17, thumb), shPageDown);
+  EXPECT_EQ(HitAlongBar(216, 234, 17, thumb), shPageDown);
+  EXPECT_EQ(HitAlongBar(217, 234, 17, thumb), shLineDown);
+  EXPECT_EQ(HitAlongBar(233, 234, 17, thumb), shLineDown);
+  EXPECT_EQ(HitAlongBar(234, 234, 17, thumb), shNowhere);
+  EXPECT_EQ(HitAlongBar(-1, 234, 17, thumb), shNowhere);
+  EXPECT_EQ(HitAlongBar(100, 234, 17, TThumb{}), shNowhere) << "no thumb: the track is inert";
+  EXPECT_EQ(HitAlongBar(3, 10, 5, TThumb{}), shLineUp) << "shortened arrows";
+  EXPECT_EQ(HitAlongBar(5, 10, 5, TThumb{}), shLineDown);
 }
 
 TEST(ScrollGeometry, ThePressedPartFollowsTheScrollCodes) {
-  EXPECT_EQ(PartBeforeScroll(false, scLineUp), spLeft);
-  EXPECT_EQ(PartBeforeScroll(false, scLineDown), spRight);
-  EXPECT_EQ(PartBeforeScroll(false, scThumbTrack), spHorzThumb);
-  EXPECT_EQ(PartBeforeScroll(true, scLineUp), spUp);
-  EXPECT_EQ(PartBeforeScroll(true, scLineDown), spDown);
-  EXPECT_EQ(PartBeforeScroll(true, scThumbTrack), spVertThumb);
+  EXPECT_EQ(PartBeforeScroll(false, shLineUp), spLeft);
+  EXPECT_EQ(PartBeforeScroll(false, shLineDown), spRight);
+  EXPECT_EQ(PartBeforeScroll(false, shThumbTrack), spHorzThumb);
+  EXPECT_EQ(PartBeforeScroll(true, shLineUp), spUp);
+  EXPECT_EQ(PartBeforeScroll(true, shLineDown), spDown);
+  EXPECT_EQ(PartBeforeScroll(true, shThumbTrack), spVertThumb);
   for (int code : {2, 3, 4, 6, 7, 8}) {
     EXPECT_EQ(PartBeforeScroll(false, code), spNone) << code;
     EXPECT_EQ(PartBeforeScroll(true, code), spNone) << code;
   }
-  EXPECT_EQ(PartAfterScroll(true, scLineDown, spNone), spDown);
-  EXPECT_EQ(PartAfterScroll(false, scLineUp, spNone), spLeft);
-  EXPECT_EQ(PartAfterScroll(true, scThumbPosition, spNone), spVertThumb);
-  EXPECT_EQ(PartAfterScroll(false, scThumbTrack, spNone), spHorzThumb);
+  EXPECT_EQ(PartAfterScroll(true, shLineDown, spNone), spDown);
+  EXPECT_EQ(PartAfterScroll(false, shLineUp, spNone), spLeft);
+  EXPECT_EQ(PartAfterScroll(true, shThumbPosition, spNone), spVertThumb);
+  EXPECT_EQ(PartAfterScroll(false, shThumbTrack, spNone), spHorzThumb);
   for (int code : {2, 3, 8}) EXPECT_EQ(PartAfterScroll(true, code, spUp), spNone) << code;
   EXPECT_EQ(PartAfterScroll(true, 6, spDown), spDown) << "top and bottom leave the part alone";
 }

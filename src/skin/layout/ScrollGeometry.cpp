@@ -84,24 +84,24 @@ int DragPosition(const TScrollValues& v, int offset, int track, int thumbSize) {
   return static_cast<int>(std::max<std::int64_t>(pos, v.Min));
 }
 
-TScrollCode HitAlongBar(int along, int barLength, int arrow, const TThumb& thumb) {
-  if (along < 0 || along >= barLength) return scNowhere;
-  if (along < arrow) return scLineUp;
-  if (along >= barLength - arrow) return scLineDown;
-  if (!thumb.Valid) return scNowhere;
+TScrollHit HitAlongBar(int along, int barLength, int arrow, const TThumb& thumb) {
+  if (along < 0 || along >= barLength) return shNowhere;
+  if (along < arrow) return shLineUp;
+  if (along >= barLength - arrow) return shLineDown;
+  if (!thumb.Valid) return shNowhere;
   const int start = arrow + thumb.Offset;
-  if (along < start) return scPageUp;
-  if (along < start + thumb.Size) return scThumbTrack;
-  return scPageDown;
+  if (along < start) return shPageUp;
+  if (along < start + thumb.Size) return shThumbTrack;
+  return shPageDown;
 }
 
 TScrollPart PartBeforeScroll(bool vertical, int code) {
   switch (code) {
-    case scLineUp:
+    case shLineUp:
       return vertical ? spUp : spLeft;
-    case scLineDown:
+    case shLineDown:
       return vertical ? spDown : spRight;
-    case scThumbTrack:
+    case shThumbTrack:
       return vertical ? spVertThumb : spHorzThumb;
     default:
       return spNone;
@@ -110,15 +110,15 @@ TScrollPart PartBeforeScroll(bool vertical, int code) {
 
 TScrollPart PartAfterScroll(bool vertical, int code, TScrollPart current) {
   switch (code) {
-    case scLineUp:
-    case scLineDown:
+    case shLineUp:
+    case shLineDown:
       return PartBeforeScroll(vertical, code);
-    case scPageUp:
-    case scPageDown:
-    case scEndScroll:
+    case shPageUp:
+    case shPageDown:
+    case shEndScroll:
       return spNone;
-    case scThumbPosition:
-    case scThumbTrack:
+    case shThumbPosition:
+    case shThumbTrack:
       return vertical ? spVertThumb : spHorzThumb;
     default:
       return current;

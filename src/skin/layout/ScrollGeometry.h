@@ -48,20 +48,20 @@ TThumb ThumbOf(const TScrollValues& v, int track, int minimum, int systemThumb);
 // show: with a page up to Max - Page + 1, without one up to Max.
 int DragPosition(const TScrollValues& v, int offset, int track, int thumbSize);
 
-// The scroll codes, as the control receives them.
-enum TScrollCode : int {
-  scLineUp = 0,
-  scLineDown = 1,
-  scPageUp = 2,
-  scPageDown = 3,
-  scThumbPosition = 4,
-  scThumbTrack = 5,
-  scEndScroll = 8,
-  scNowhere = -1
+// The scroll codes as the control receives them, and shNowhere.
+enum TScrollHit : int {
+  shLineUp = 0,
+  shLineDown = 1,
+  shPageUp = 2,
+  shPageDown = 3,
+  shThumbPosition = 4,
+  shThumbTrack = 5,
+  shEndScroll = 8,
+  shNowhere = -1
 };
 
 // along counts from the bar's start (left or top).
-TScrollCode HitAlongBar(int along, int barLength, int arrow, const TThumb& thumb);
+TScrollHit HitAlongBar(int along, int barLength, int arrow, const TThumb& thumb);
 
 // Parts: 0 none, 1 left arrow, 2 right arrow, 3 up arrow, 4 down arrow,
 // 5 horizontal thumb, 6 vertical thumb.
