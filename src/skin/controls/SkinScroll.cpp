@@ -234,6 +234,16 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
         PaintBars();
       }
       return;
+    case WM_NCMOUSEMOVE:
+      // The system may light the part under the pointer.
+      if (m.WParam == HTVSCROLL || m.WParam == HTHSCROLL) PaintBars();
+      break;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCLBUTTONUP:
+    case WM_NCMOUSELEAVE:
+    case WM_SYSCOMMAND:
+      // The system's own tracking ends by drawing its bar once more.
     case WM_SIZE:
     case WM_NCPAINT:
     case WM_NCACTIVATE:
@@ -261,11 +271,14 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
   }
   // The system draws its bars straight away whenever their values change
   // (the control scrolled, items came or went): ours go back over them.
-  if (FPainting || !Usable()) return;
+  if (FPainting || FChecking || !Usable()) return;
   RECT window;
   GetWindowRect(Handle, &window);
-  if (Seen(SB_VERT) == FSeenVert && Seen(SB_HORZ) == FSeenHorz && ActivePart == FSeenPart &&
-      FSeenSize.cx == window.right - window.left && FSeenSize.cy == window.bottom - window.top)
+  FChecking = true;
+  const bool same = Seen(SB_VERT) == FSeenVert && Seen(SB_HORZ) == FSeenHorz;
+  FChecking = false;
+  if (same && ActivePart == FSeenPart && FSeenSize.cx == window.right - window.left &&
+      FSeenSize.cy == window.bottom - window.top)
     return;
   PaintBars();
 }
@@ -485,19 +498,28 @@ void TSkinScControl::AfterMessage(TMessage& m) {
       TSkinControl::AfterMessage(m);
       break;
   }
+  // Reading a control's values is a message to it: none of those starts
+  // another look.
+  if (FChecking || (m.Msg >= SBM_SETPOS && m.Msg <= SBM_GETSCROLLBARINFO)) return;
   if (!Usable() || Handle == nullptr || !IsWindow(Handle)) return;
+  FChecking = true;
   TScrollValues v;
   int track = 0;
-  if (!ReadScroll(Handle, SB_CTL, v, track)) return;
-  if (v.Min != FSeen.Min || v.Max != FSeen.Max || v.Page != FSeen.Page || v.Pos != FSeen.Pos || track != FSeenTrack)
+  const bool read = ReadScroll(Handle, SB_CTL, v, track);
+  FChecking = false;
+  if (read &&
+      (v.Min != FSeen.Min || v.Max != FSeen.Max || v.Page != FSeen.Page || v.Pos != FSeen.Pos || track != FSeenTrack))
     PaintWindow();
 }
 
 void TSkinScControl::Paint(HDC dc, const RECT& rect) {
-  if (!Usable()) return;
+  if (!Usable() || FChecking) return;
   const bool vertical = Vertical();
   TScrollValues v;
-  if (!ReadScroll(Handle, SB_CTL, v, FSeenTrack)) return;
+  FChecking = true;
+  const bool read = ReadScroll(Handle, SB_CTL, v, FSeenTrack);
+  FChecking = false;
+  if (!read) return;
   FSeen = v;
   if (ActivePart == (vertical ? spVertThumb : spHorzThumb)) v.Pos = FSeenTrack;
   PaintSkinScrollBar(dc, *SkinData, rect, vertical, v, ActivePart);

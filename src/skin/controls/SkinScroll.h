@@ -74,6 +74,7 @@ class TSkinScrollbar : public TSkinControl {
   SIZE FSeenSize{};
   TScrollPart FSeenPart = spNone;
   bool FPainting = false;
+  bool FChecking = false;
   bool FTracking = false;
   int FTrackPos = 0;
   bool FTrackVertical = false;
@@ -120,6 +121,7 @@ class TSkinScControl : public TSkinControl {
  private:
   TScrollValues FSeen{};
   int FSeenTrack = 0;
+  bool FChecking = false;
 };
 
 class TSkinSizer : public TSkinScControl {
