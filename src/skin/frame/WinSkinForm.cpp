@@ -17,6 +17,8 @@
 #include "gui/gdi/WideText.h"
 #include "skin/controls/SkinBars.h"
 #include "skin/controls/SkinButtons.h"
+#include "skin/controls/SkinComBox.h"
+#include "skin/controls/SkinScroll.h"
 #include "skin/controls/SkinTabs.h"
 #include "skin/controls/SkinUpDown.h"
 #include "skin/draw/SkinDraw.h"
@@ -296,6 +298,16 @@ TSkinControl* TWinSkinForm::MakeSkinControl(int kind) {
       return new TSkinBox(this);
     case TSkinClass::Edit:
       return new TSkinEdit(this);
+    case TSkinClass::ScrollSkin:
+      return new TSkinScrollbar(this);
+    case TSkinClass::ListView:
+      return new TSkinListView(this);
+    case TSkinClass::ScControl:
+      return new TSkinScControl(this);
+    case TSkinClass::Sizer:
+      return new TSkinSizer(this);
+    case TSkinClass::ComBox:
+      return new TSkinComBox(this);
     default:
       // The other kinds keep their own look until their classes exist.
       return nullptr;
@@ -385,8 +397,11 @@ void TWinSkinForm::SkinControl(TComponent* component, TComponent* container) {
   }
   if (choice.Class != TSkinClass::None && wc != nullptr) {
     if (TSkinControl* object = MakeSkinControl(static_cast<int>(choice.Class))) {
+      auto* scroll = dynamic_cast<TSkinScrollbar*>(object);
       if (choice.ByHandle)
         object->InitWindow(wc->Handle(), SkinData, this);
+      else if (choice.ScrollAttach && scroll != nullptr)
+        scroll->InitScroll(this, SkinData, choice.Boxed, wc);
       else
         object->InitControl(this, SkinData, choice.Boxed, wc);
     }
