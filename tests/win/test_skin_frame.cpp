@@ -334,9 +334,12 @@ TEST_F(SkinFrame, HitTestingTakesSignedPoints) {
 
 TEST_F(SkinFrame, UnskinningGivesBackSizeStylesAndRegion) {
   form = new TSkinnedForm(nullptr, skinFile);
-  form->Show();
+  // The window's own size and styles, before the skin fits it as it is
+  // first shown.
   const RECT before = WindowRect();
   const LONG_PTR style = GetWindowLongPtrW(form->Handle(), GWL_STYLE);
+  ASSERT_NE(style & WS_CAPTION, 0);
+  form->Show();
   SetForegroundWindow(form->Handle());
   ASSERT_TRUE(PumpUntil([&] {
     TWinSkinForm* f = SkinWindows()->FindSkinForm(form->Handle());

@@ -309,7 +309,7 @@ TSkinControl* TWinSkinForm::MakeSkinControl(int kind) {
     case TSkinClass::ComBox:
       return new TSkinComBox(this);
     default:
-      // The other kinds keep their own look until their classes exist.
+      // None: the control keeps its own look.
       return nullptr;
   }
 }
