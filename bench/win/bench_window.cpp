@@ -2,7 +2,7 @@
 // is in the current directory (as Pellamy.exe loads it), unskinned when not:
 //   start-up: from the process's creation to the end of the main window's
 //   first client paint, and (skinned) to the end of its frame's first paint
-//   after activation; the same from the start of main();
+//   on the shown window; the same from the start of main();
 //   frame paint: one full paint of the frame, skinned TWinSkinForm::PaintFrame
 //   or unskinned Wine's own WM_NCPAINT (median of 200);
 //   reskin (skinned): a new SkinFile to the repainted frame (median of 50),
@@ -10,6 +10,8 @@
 //   drive selection: one cbbSourceDriverSelect (median of 50).
 // Writes "name value" lines to the file given as argument.
 #include <windows.h>
+// after windows.h
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -60,6 +62,27 @@ TWinSkinForm* ActiveFrame(HWND window) {
   return frame != nullptr && frame->Phase == phActive ? frame : nullptr;
 }
 
+// The end of the first frame paint of the skinned window: the skin fits a
+// form before it is first shown, so that paint comes within the show, in
+// its first WM_NCPAINT, and is watched from a subclass over the frame's.
+TFormShowingHook gSkinShowing = nullptr;
+FILETIME gFramed{};
+bool gFramedSeen = false;
+
+LRESULT CALLBACK WatchFrame(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+  const LRESULT result = DefSubclassProc(hwnd, msg, wparam, lparam);
+  if (msg == WM_NCPAINT && !gFramedSeen && ActiveFrame(hwnd) != nullptr) {
+    gFramedSeen = true;
+    GetSystemTimeAsFileTime(&gFramed);
+  }
+  return result;
+}
+
+void WatchShowing(TForm* form) {
+  if (gSkinShowing != nullptr) gSkinShowing(form);
+  SetWindowSubclass(form->Handle(), &WatchFrame, 0x42454E43, 0);
+}
+
 // Everything queued, so that no earlier work lands in the next timing.
 void Settle(TApplication& app) {
   for (int i = 0; i < 20; ++i) {
@@ -81,6 +104,7 @@ int main(int argc, char** argv) {
   app->Initialize();
   // As Pellamy.exe does: before the main window, skinned or not.
   UseSkinWindows();
+  gSkinShowing = SetFormShowingHook(&WatchShowing);
   VirtualCdDeviceIo drive(FirstFreeDriveLetter(), MakeDemoDisc(), &PlatformDeviceIo());
   SetDeviceIo(&drive);
   TMainForm* form = app->CreateForm<TMainForm>();
@@ -98,7 +122,8 @@ int main(int argc, char** argv) {
   SetForegroundWindow(form->Handle());
   // Our own loop, so the end of the message that made the frame active (the
   // activation, which ends with the frame's first paint) is seen as it ends.
-  bool framePainted = !skinned;
+  bool framePainted = !skinned || gFramedSeen;
+  if (gFramedSeen) framed = gFramed;
   const DWORD start = GetTickCount();
   while (!(clientPainted && framePainted) && GetTickCount() - start < 10000) {
     MSG msg;
@@ -112,8 +137,11 @@ int main(int argc, char** argv) {
       framePainted = true;
       GetSystemTimeAsFileTime(&framed);
     }
+    if (gFramedSeen && !framePainted) framePainted = true, framed = gFramed;
   }
   form->WindowProc = old;
+  RemoveWindowSubclass(form->Handle(), &WatchFrame, 0x42454E43);
+  SetFormShowingHook(gSkinShowing);
   if (!(clientPainted && framePainted)) return 3;
   Settle(*app);
 
