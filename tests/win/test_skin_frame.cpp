@@ -539,6 +539,30 @@ TEST_F(SkinFrame, MdiChildrenGetFramesOfTheirOwn) {
   GetClientRect(child->Handle(), &client);
   EXPECT_EQ((window.right - window.left) - client.right, kLeft + kRight);
   EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom);
+
+  // Maximised as its skin's button does it: the child fills the frame's
+  // client with its caption out of sight, and comes back skinned.
+  PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
+  Pump(200);
+  RECT area;
+  GetClientRect(form->ClientHandle(), &area);
+  GetClientRect(child->Handle(), &client);
+  POINT origin{0, 0};
+  MapWindowPoints(child->Handle(), form->ClientHandle(), &origin, 1);
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 0) << "the caption lies above the client";
+  EXPECT_EQ(client.right, area.right);
+  EXPECT_EQ(client.bottom, area.bottom);
+  EXPECT_TRUE(SkinManager->MdiMaximized);
+  PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) == FALSE; }));
+  Pump(200);
+  EXPECT_FALSE(SkinManager->MdiMaximized);
+  EXPECT_EQ(GetWindowLongPtrW(child->Handle(), GWL_STYLE) & WS_CAPTION, 0) << "the skin's caption again";
+  GetWindowRect(child->Handle(), &window);
+  GetClientRect(child->Handle(), &client);
+  EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom);
   delete child;
   SkinWindows()->PurgeDestroyedForms();
   EXPECT_EQ(SkinManager->CountMdiChildren(), 0) << "a child's frame goes with it";

@@ -25,29 +25,14 @@ bool HasImage(const std::unique_ptr<TDataSkinBorder>& e) {
   return e && e->Bitmap.Width > 0 && e->Bitmap.Height > 0;
 }
 
-HDC SizedBuffer(TBitmap& buffer, int w, int h) {
-  if (buffer.Width() != w || buffer.Height() != h) {
-    buffer.SetPixelFormat(pf24bit);
-    buffer.SetSize(w, h);
-  }
-  return buffer.Canvas().Handle();
-}
-
 }  // namespace
 
 // ---------------------------------------------------------- status bar
 
 bool TSkinStatusBar::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
-  switch (m.Msg) {
-    case WM_PAINT:
-      OwnPaint(m);
-      return false;
-    case WM_ERASEBKGND:
-      m.Result = 1;
-      return false;
-    default:
-      return TSkinControl::BeforeMessage(m, passOn);
-  }
+  // Drawn whole, with frames where the skin has no edge images.
+  if (TakeOverPaint(m)) return false;
+  return TSkinControl::BeforeMessage(m, passOn);
 }
 
 void TSkinStatusBar::AfterMessage(TMessage& m) {
@@ -141,17 +126,8 @@ bool TSkinProgress::Usable() const {
 }
 
 bool TSkinProgress::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
-  if (Usable()) {
-    // Painted whole here: the control's own bar would show between.
-    if (m.Msg == WM_PAINT) {
-      OwnPaint(m);
-      return false;
-    }
-    if (m.Msg == WM_ERASEBKGND) {
-      m.Result = 1;
-      return false;
-    }
-  }
+  // Painted whole here: the control's own drawing would show between.
+  if (Usable() && TakeOverPaint(m)) return false;
   return TSkinControl::BeforeMessage(m, passOn);
 }
 

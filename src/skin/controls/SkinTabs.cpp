@@ -17,14 +17,6 @@ namespace pellamy {
 
 namespace {
 
-HDC SizedBuffer(TBitmap& buffer, int w, int h) {
-  if (buffer.Width() != w || buffer.Height() != h) {
-    buffer.SetPixelFormat(pf24bit);
-    buffer.SetSize(w, h);
-  }
-  return buffer.Canvas().Handle();
-}
-
 // Margins no larger than half the image, so a small border image still
 // leaves a middle.
 RECT FittedMargins(const TDataSkinObject& e, int imageWidth, int imageHeight) {
@@ -75,16 +67,8 @@ void TSkinTab::SkinChanged() {
 }
 
 bool TSkinTab::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
-  if (Usable()) {
-    if (m.Msg == WM_PAINT) {
-      OwnPaint(m);
-      return false;
-    }
-    if (m.Msg == WM_ERASEBKGND) {
-      m.Result = 1;
-      return false;
-    }
-  }
+  // Painted whole here: the control's own drawing would show between.
+  if (Usable() && TakeOverPaint(m)) return false;
   return TSkinControl::BeforeMessage(m, passOn);
 }
 
@@ -220,16 +204,8 @@ bool TSkinTab31::Usable() const {
 }
 
 bool TSkinTab31::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
-  if (Usable()) {
-    if (m.Msg == WM_PAINT) {
-      OwnPaint(m);
-      return false;
-    }
-    if (m.Msg == WM_ERASEBKGND) {
-      m.Result = 1;
-      return false;
-    }
-  }
+  // Painted whole here: the control's own drawing would show between.
+  if (Usable() && TakeOverPaint(m)) return false;
   return TSkinControl::BeforeMessage(m, passOn);
 }
 

@@ -32,10 +32,8 @@ void TSkinUpDown::SetHot(int part) {
 bool TSkinUpDown::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
   switch (m.Msg) {
     case WM_PAINT:
-      OwnPaint(m);
-      return false;
     case WM_ERASEBKGND:
-      m.Result = 1;
+      TakeOverPaint(m);
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
@@ -142,11 +140,7 @@ void TSkinUpDown::Paint(HDC dc, const RECT& rect) {
   if (SkinData == nullptr) return;
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;
-  if (FBuffer.Width() != w || FBuffer.Height() != h) {
-    FBuffer.SetPixelFormat(pf24bit);
-    FBuffer.SetSize(w, h);
-  }
-  HDC buffer = FBuffer.Canvas().Handle();
+  HDC buffer = SizedBuffer(FBuffer, w, h);
   FillFace(buffer, {0, 0, w, h});
   const bool enabled = (GetWindowLongPtrW(Handle, GWL_STYLE) & WS_DISABLED) == 0;
   const bool horizontal = Horizontal();

@@ -230,6 +230,26 @@ void TSkinControl::OwnPaint(TMessage& m) {
   m.Result = 0;
 }
 
+bool TSkinControl::TakeOverPaint(TMessage& m) {
+  if (m.Msg == WM_PAINT) {
+    OwnPaint(m);
+    return true;
+  }
+  if (m.Msg == WM_ERASEBKGND) {
+    m.Result = 1;
+    return true;
+  }
+  return false;
+}
+
+HDC TSkinControl::SizedBuffer(TBitmap& buffer, int w, int h) {
+  if (buffer.Width() != w || buffer.Height() != h) {
+    buffer.SetPixelFormat(pf24bit);
+    buffer.SetSize(w, h);
+  }
+  return buffer.Canvas().Handle();
+}
+
 void TSkinControl::FillFace(HDC dc, const RECT& rect) const {
   UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.ButtonFace)));
   FillRect(dc, &rect, brush.get());
@@ -375,11 +395,7 @@ void TSkinButton::PaintButton(HDC dc, const RECT& rect, HFONT font, bool face) {
   const int index = ImageIndex();
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;
-  if (FBuffer.Width() != w || FBuffer.Height() != h) {
-    FBuffer.SetPixelFormat(pf24bit);
-    FBuffer.SetSize(w, h);
-  }
-  HDC buffer = FBuffer.Canvas().Handle();
+  HDC buffer = SizedBuffer(FBuffer, w, h);
   FillFace(buffer, {0, 0, w, h});
   if (face)
     DrawNineGrid(buffer, {0, 0, w, h}, *image, false, e.Tile != 0, e.Trans == 1, std::max(1, e.FrameCount), index,

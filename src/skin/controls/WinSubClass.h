@@ -86,6 +86,12 @@ class TSkinControl : public TComponent {
   void Adopt(TSkinControlHost* form, TSkinData* skinData, bool recolor, TWinControl* control);
   // Painted between begin and end paint; the control does not see it.
   void OwnPaint(TMessage& message);
+  // The paint and erase messages answered here, for a class that draws the
+  // whole control itself; false for any other message.
+  bool TakeOverPaint(TMessage& message);
+  // An off-screen bitmap of w x h (made again only when the size changes)
+  // and its DC.
+  static HDC SizedBuffer(TBitmap& buffer, int w, int h);
   void FillFace(HDC dc, const RECT& rect) const;
   void RefreshState();
   // The control hook over a windowed or windowless control.

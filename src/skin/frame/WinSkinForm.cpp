@@ -1118,8 +1118,9 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
         SetCaptionStyles(true);
       } else if (MdiKind != mkChild) {
         SetCaptionStyles(false);
-      } else if (ShowState == ssNormal) {
-        if (mdiMax) SkinManager->MdiMaximized = false;
+      } else if (ShowState == ssNormal && !mdiMax) {
+        // While a child is maximised the show state read here is the one
+        // before the change: the captions stay until the frame ends it.
         SetCaptionStyles(false);
       } else {
         SetCaptionStyles(true);
@@ -1165,11 +1166,18 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
         if (MdiKind == mkChild) SetCaptionStyles(true);
       } else if (command == SC_MAXIMIZE) {
         ShowState = ssMaximized;
+        // The children get their own captions back before the system sizes
+        // this one: a maximised child's caption then lies outside the
+        // client, under the frame's bar, and the child fills the client.
+        if (MdiKind == mkChild && SkinManager != nullptr) SkinManager->SetMdiMax(true);
       } else if (command == SC_RESTORE) {
         ShowState = ssNormal;
         if (MdiKind == mkChild) SetCaptionStyles(false);
       }
       result = PassOn(msg, wparam, lparam);
+      if (command == SC_RESTORE && MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized &&
+          !IsZoomed(Handle))
+        SkinManager->SetMdiMax(false);
       return true;
     }
     case kActivateSkinned:
