@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "base/Utf8Path.h"
 
 namespace pellamy {
 
@@ -203,7 +204,7 @@ constexpr const char* kSupportedTrackTypes = "supported are AUDIO, MODE1/2048, M
 
 class TCueParser {
  public:
-  TCueParser(const std::string& cuePath) : FPath(cuePath), FName(Shown(fs::path(cuePath).filename().string())) {}
+  TCueParser(const std::string& cuePath) : FPath(cuePath), FName(Shown(PathToUtf8(PathFromUtf8(cuePath).filename()))) {}
 
   std::unique_ptr<TVirtualDisc> Load() {
     const std::string text = ReadSheet();
@@ -243,7 +244,7 @@ class TCueParser {
 
   std::string ReadSheet() {
     std::error_code error;
-    const fs::path path(FPath);
+    const fs::path path = PathFromUtf8(FPath);
     if (!fs::is_regular_file(path, error)) throw Exception("cannot open cue sheet " + FName);
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Exception("cannot open cue sheet " + FName);
@@ -321,7 +322,8 @@ class TCueParser {
   }
 
   void ParseFile(std::string_view line, std::size_t pos) {
-    const std::string name = Argument(line, pos, "FILE", "a file name");
+    // Sheets are written in UTF-8 or, by older programs, in a Windows code page.
+    const std::string name = EightBitToUtf8(Argument(line, pos, "FILE", "a file name"));
     const std::string typeText = Upper(Argument(line, pos, "FILE", "a file type"));
     NoMore(line, pos, "FILE");
     TFileType type;
@@ -475,14 +477,14 @@ class TCueParser {
   }
 
   fs::path ResolvePath(const std::string& name) const {
-    const fs::path folder = fs::path(FPath).parent_path();
-    fs::path path = folder / fs::path(name);
+    const fs::path folder = PathFromUtf8(FPath).parent_path();
+    fs::path path = folder / PathFromUtf8(name);
     std::error_code error;
     if (fs::path::preferred_separator == '/' && name.find('\\') != std::string::npos && !fs::exists(path, error)) {
       // A sheet written on Windows, read here.
       std::string slashed = name;
       std::replace(slashed.begin(), slashed.end(), '\\', '/');
-      path = folder / fs::path(slashed);
+      path = folder / PathFromUtf8(slashed);
     }
     return path;
   }

@@ -48,6 +48,8 @@ bool TCdRipperThread::Launch(const std::string& outputDir, TRipWindow& trackList
 void TCdRipperThread::WaitForAll() {
   std::unique_lock lock(gCountLock);
   gCountChanged.wait(lock, [] { return gActive == 0; });
+  lock.unlock();
+  TThread::JoinSelfFreeing();
 }
 
 int TCdRipperThread::ActiveCount() {

@@ -210,5 +210,37 @@ window_click() {
   sleep 0.3
 }
 
+# wintree ARGS...: a window, a control or a tree view's item found through
+# the window tree (tests/e2e/wintree.exe): "x y width height", or its text.
+WINTREE=${WINTREE:-${PELLAMY_BIN:-}/wintree.exe}
+wintree() {
+  local out rc
+  out=$("$WINE" "$WINTREE" "$@" 2>&1)
+  rc=$?
+  printf '%s\n' "$out" | tr -d '\r'
+  return $rc
+}
+
+# press_found ARGS...: a click, as a hand makes it, on the middle of what
+# wintree finds; wherever the system's fonts and layout put it.
+press_found() {
+  local r
+  r=($(wintree "$@")) || { echo "not found: $* (${r[*]})" >&2; return 1; }
+  [ ${#r[@]} -eq 4 ] || { echo "not found: $* (${r[*]})" >&2; return 1; }
+  xdotool mousemove --sync $((r[0] + r[2] / 2)) $((r[1] + r[3] / 2))
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+}
+
+# wait_gone TITLE: until no window of that title is shown.
+wait_gone() {
+  for _ in $(seq 600); do
+    [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Z: maps the Unix root in Wine.
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
 #   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
-#                  browse-drive, frame, wave-image)
+#                  browse-drive, unicode-folders, frame, wave-image)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,7 +10,12 @@ case_name=$1
 work=$(mktemp -d -p "${TMPDIR:-/tmp}" pellamy-e2e.XXXXXX)
 out="$work/out"
 mkdir -p "$out"
-fail() { echo "FAIL: $*" >&2; pellamy_close >/dev/null 2>&1; wineserver -k >/dev/null 2>&1; exit 1; }
+# Ends only what this test started: other programs may share the prefix.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -n "$PELLAMY_PID" ] && kill "$PELLAMY_PID" 2>/dev/null
+  exit 1
+}
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
 pellamy_prefix
@@ -25,6 +30,25 @@ wav_is_whole() {  # the file's length is what its header declares
   local f=$1 riff
   riff=$(od -An -tu4 -j4 -N4 "$f" | tr -d ' ')
   [ "$(stat -c %s "$f")" -eq $((riff + 8)) ]
+}
+PELLAMY_TITLE='Pellamy  (Ver 1.03)'
+# rip_track_3_to SHOWN DIR: once the folder dialog has gone, the output edit
+# shows SHOWN; track 3 ticked and ripped lands whole in DIR.
+rip_track_3_to() {
+  wait_gone 'Browse for Folder' || fail "the folder dialog stays"
+  wintree "$PELLAMY_TITLE" --enabled >/dev/null || fail "the window takes no input"
+  wintree "$PELLAMY_TITLE" --class Edit --expect "$1" >/dev/null || fail "the output folder shows otherwise, not $1"
+  rm -f "$2/track 3.wav"
+  pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
+  pellamy_tick_by_check_box 3
+  pellamy_click "$RIP_X" "$RIP_Y"
+  # Its header declares the whole length from the start: the file is done
+  # when it holds that much.
+  for _ in $(seq 600); do
+    [ -e "$2/track 3.wav" ] && wav_is_whole "$2/track 3.wav" && return 0
+    sleep 0.1
+  done
+  fail "track 3 not ripped whole to $2"
 }
 no_box() { ! xdotool search --name '^Pellamy$' >/dev/null 2>&1 || [ -z "$(xdotool search --onlyvisible --name '^Pellamy$' 2>/dev/null)" ]; }
 
@@ -121,37 +145,47 @@ case "$case_name" in
     ;;
   browse-cancel | browse-drive)
     pellamy_start --virtual-cd || fail "no window"
-    pellamy_set_output "$(winpath "$out")\\"
+    typed="$(winpath "$out")\\"
+    pellamy_set_output "$typed"
     pellamy_click "$BROWSE_X" "$BROWSE_Y"
-    dialog=
-    for _ in $(seq 100); do
-      dialog=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -1)
-      [ -n "$dialog" ] && break
-      sleep 0.1
-    done
-    [ -n "$dialog" ] || fail "no folder dialog"
-    sleep 0.5
+    wintree 'Browse for Folder' >/dev/null || fail "no folder dialog"
     target="$out"
     if [ "$case_name" = browse-cancel ]; then
-      dialog_click "$dialog" 237 274   # Cancel: the typed path stays
+      press_found 'Browse for Folder' --control Cancel || fail "no Cancel button"
     else
-      dialog_click "$dialog" 78 85     # the drive C: item
-      dialog_click "$dialog" 157 274   # OK: C:\ keeps its one backslash
+      press_found 'Browse for Folder' --item '(C:)' || fail "no drive C: in the folder dialog"
+      press_found 'Browse for Folder' --control OK || fail "no OK button"
+      typed='C:\'   # a drive keeps its one backslash
       target="$WINEPREFIX/drive_c"
     fi
-    rm -f "$target/track 3.wav"
-    # The window takes clicks again a moment after the dialog has gone.
-    sleep 1.5
-    pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
-    pellamy_tick_by_check_box 3
-    pellamy_click "$RIP_X" "$RIP_Y"
-    for _ in $(seq 100); do [ -e "$target/track 3.wav" ] && break; sleep 0.1; done
-    [ -e "$target/track 3.wav" ] || fail "track 3 not ripped to $target"
-    sleep 1
-    wav_is_whole "$target/track 3.wav" || fail "track 3 not whole"
+    rip_track_3_to "$typed" "$target"
     [ "$case_name" = browse-drive ] && rm -f "$target/track 3.wav"
     pellamy_close || fail "did not close"
     echo "folder dialog ($case_name): the rip went to $target"
+    ;;
+  unicode-folders)
+    # Folders named outside the system's code page, typed and picked.
+    typed_dir="$out/Ελληνικά Музыка 音楽"
+    picked_name="Música Музыка 音楽"
+    picked_dir="$WINEPREFIX/drive_c/$picked_name"
+    rm -rf "$picked_dir"
+    mkdir -p "$picked_dir"
+    pellamy_start --virtual-cd || fail "no window"
+    pellamy_set_output "$(winpath "$typed_dir")\\"
+    wintree "$PELLAMY_TITLE" --class Edit --expect "$(winpath "$typed_dir")\\" >/dev/null ||
+      fail "the typed folder reads back otherwise"
+    rip_track_3_to "$(winpath "$typed_dir")\\" "$typed_dir"
+    pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
+    pellamy_tick_by_check_box 3   # unticked again
+    pellamy_click "$BROWSE_X" "$BROWSE_Y"
+    press_found 'Browse for Folder' --item '(C:)' || fail "no drive C: in the folder dialog"
+    xdotool key Right   # opens the drive's folders
+    press_found 'Browse for Folder' --item "$picked_name" || fail "the folder is not listed"
+    press_found 'Browse for Folder' --control OK || fail "no OK button"
+    rip_track_3_to "C:\\$picked_name\\" "$picked_dir"
+    rm -rf "$picked_dir"
+    pellamy_close || fail "did not close"
+    echo "rips into \"$typed_dir\" (typed) and \"C:\\$picked_name\" (picked)"
     ;;
   frame)
     # The skin's own caption by mouse: dragged, minimised by its button and

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "base/Utf8Path.h"
 #include "ripper/CueSheet.h"
 #include "ripper/VirtualDisc.h"
 #include "support/WaveFile.h"
@@ -366,6 +367,33 @@ TEST_F(CueSheetTest, FileNamesAreRelativeToTheSheet) {
     // A sheet written on Windows.
     EXPECT_NO_THROW(Load("FILE \"audio\\take one.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "sheets/win.cue"));
   }
+}
+
+// Folders and files named in any script; a sheet written by an older program
+// in a Windows code page names the same file.
+TEST_F(CueSheetTest, NamesInAnyScriptAndSheetsInAWindowsCodePage) {
+  const std::vector<std::uint8_t> bin = WriteBin("Музыка 音楽/Música.bin", 10, 8);
+  for (const std::string name : {"Música.bin", "M\xFAsica.bin"}) {
+    std::unique_ptr<TVirtualDisc> disc;
+    EXPECT_NO_THROW(
+        disc = Load("FILE \"" + name + "\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "Музыка 音楽/disc.cue"));
+    if (disc) {
+      EXPECT_EQ(Read(*disc, 0, 10), bin) << name;
+    }
+  }
+}
+
+TEST(Utf8Text, MalformedTextIsReadAsWindows1252) {
+  const struct {
+    std::string In, Out;
+  } cases[] = {
+      {"plain", "plain"},      {"Música 音楽 \xF0\x9F\x8E\xB5", "Música 音楽 \xF0\x9F\x8E\xB5"},  // kept
+      {"M\xFAsica", "Música"}, {"\x80 \x9F", "€ Ÿ"},
+      {"\xC0\x80", "À€"},       // overlong
+      {"\xED\xA0\x80", "í €"},  // a surrogate
+      {"\xE2\x82", "â‚"},       // cut short
+  };
+  for (const auto& c : cases) EXPECT_EQ(EightBitToUtf8(c.In), c.Out) << c.In;
 }
 
 TEST_F(CueSheetTest, NinetyNineTracksFitButNotAHundred) {

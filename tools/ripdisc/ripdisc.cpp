@@ -9,7 +9,13 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "base/CommandLine.h"
 #include "base/Exceptions.h"
 #include "ripper/CueSheet.h"
 #include "ripper/DriveScan.h"
@@ -76,13 +82,12 @@ int Usage() {
   return 2;
 }
 
-int Run(int argc, char** argv) {
+int Run(const std::vector<std::string>& args) {
   bool virtualCd = false;
   std::string cue, outputDir;
   std::set<int> tracks;
   TConsoleWindow window;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  for (const std::string& arg : args) {
     if (arg == "--virtual-cd") {
       virtualCd = true;
     } else if (arg.rfind("--virtual-cd=", 0) == 0) {
@@ -150,8 +155,12 @@ int Run(int argc, char** argv) {
 }  // namespace pellamy
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Paths are UTF-8 text; a console shows them so.
+  SetConsoleOutputCP(CP_UTF8);
+#endif
   try {
-    return pellamy::Run(argc, argv);
+    return pellamy::Run(pellamy::ProgramArguments(argc, argv));
   } catch (const pellamy::EAbort&) {
     std::fprintf(stderr, "ripdisc: the ASPI library wnaspi32.dll cannot be loaded\n");
     return 1;
