@@ -62,7 +62,6 @@ case "$case_name" in
     pellamy_set_output "$(winpath "$out")\\"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 2 "$out" wav || fail "no WAV files"
-    sleep 1
     files=$(cd "$out" && ls | tr '\n' ' ')
     [ "$files" = "track 1.wav track 2.wav " ] || fail "files: $files"
     for f in "$out"/*.wav; do wav_is_whole "$f" || fail "$f is not whole"; done
@@ -86,18 +85,25 @@ case "$case_name" in
     ;;
   pictures)
     pellamy_start --virtual-cd || fail "no window"
+    # pixel_until NOT|IS COLOUR: the picture's pixel once it is (not) COLOUR.
+    pixel_until() {
+      local p
+      for _ in $(seq 100); do
+        p=$(pixel 318 283)
+        if [ "$1" = IS ]; then [ "$p" = "$2" ] && break; else [ "$p" != "$2" ] && break; fi
+        sleep 0.05
+      done
+      echo "$p"
+    }
     pellamy_move 200 10
     normal=$(pixel 318 283)
     pellamy_move "$RIP_X" "$RIP_Y"
-    sleep 0.3
-    hover=$(pixel 318 283)
+    hover=$(pixel_until NOT "$normal")
     xdotool mousedown 1
-    sleep 0.3
-    pressed=$(pixel 318 283)
+    pressed=$(pixel_until IS "$normal")
     pellamy_move 200 10   # leave while pressed, then release: no click
     xdotool mouseup 1
-    sleep 0.3
-    after=$(pixel 318 283)
+    after=$(pixel_until IS "$normal")
     pellamy_close || fail "did not close"
     [ "$normal" != "$hover" ] || fail "hover picture not shown ($normal)"
     [ "$pressed" = "$normal" ] || fail "pressed picture $pressed, normal $normal"
@@ -108,11 +114,15 @@ case "$case_name" in
     pellamy_start || fail "no window"
     no_box || fail "a message box at start"
     pellamy_click "$RIP_X" "$RIP_Y"
-    sleep 1
-    box=$(xdotool search --onlyvisible --name '^Pellamy$' | head -1)
+    box=
+    for _ in $(seq 100); do
+      box=$(xdotool search --onlyvisible --name '^Pellamy$' | head -1)
+      [ -n "$box" ] && break
+      sleep 0.1
+    done
     [ -n "$box" ] || fail "no message box for the rip button"
     xdotool key --window "$box" Return
-    sleep 0.5
+    wait_gone Pellamy || fail "the message box stays"
     pellamy_close || fail "did not close"
     echo "no drive: empty lists, the rip button explains itself"
     ;;
@@ -134,7 +144,9 @@ case "$case_name" in
     pellamy_click "$MP3_X" "$MP3_Y"
     pellamy_set_output "$(winpath "$out")\\"
     pellamy_click "$RIP_X" "$RIP_Y"
-    sleep 1.2
+    # Closed once the rip is under way.
+    for _ in $(seq 300); do [ -n "$(ls "$out")" ] && break; sleep 0.05; done
+    [ -n "$(ls "$out")" ] || fail "the rip did not start"
     pellamy_close || fail "did not end after closing during a rip"
     for f in "$out"/*.wav; do [ -e "$f" ] || continue; wav_is_whole "$f" || fail "unfinished $f left"; done
     for f in "$out"/*.mp3; do
@@ -195,6 +207,15 @@ case "$case_name" in
     geometry() { xdotool getwindowgeometry --shell "$PELLAMY_WID" | tr '\n' ' '; }
     value() { echo "$1" | sed -E "s/.*$2=(-?[0-9]+).*/\\1/"; }
     g=$(geometry); x=$(value "$g" X); y=$(value "$g" Y); w=$(value "$g" WIDTH); h=$(value "$g" HEIGHT)
+    # until TEST...: g, once the window's geometry passes TEST (up to 5 s).
+    until_geometry() {
+      for _ in $(seq 100); do g=$(geometry); "$@" && return 0; sleep 0.05; done
+      return 1
+    }
+    at() { [ "$(value "$g" X)" = "$1" ] && [ "$(value "$g" Y)" = "$2" ]; }
+    sized() { [ "$(value "$g" WIDTH)" = "$1" ] && [ "$(value "$g" HEIGHT)" = "$2" ]; }
+    narrower() { [ "$(value "$g" WIDTH)" -lt "$w" ]; }
+    restored() { sized "$w" "$h" && at "$x" "$y"; }
     # A point of the caption away from the buttons: the skin's buttons sit
     # at its ends or beside the title, so try a few.
     moved=
@@ -203,9 +224,8 @@ case "$case_name" in
       xdotool mousemove --sync "$px" "$py"; xdotool mousedown 1; sleep 0.2
       xdotool mousemove --sync $((px + 30)) $((py + 20)); sleep 0.2
       xdotool mousemove --sync $((px + 40)) $((py + 30)); sleep 0.2
-      xdotool mouseup 1; sleep 0.5
-      g=$(geometry)
-      if [ "$(value "$g" X)" = $((x + 40)) ] && [ "$(value "$g" Y)" = $((y + 30)) ]; then moved=1; break; fi
+      xdotool mouseup 1
+      if until_geometry at $((x + 40)) $((y + 30)); then moved=1; break; fi
     done
     [ -n "$moved" ] || fail "the caption does not drag the window"
     x=$((x + 40)); y=$((y + 30))
@@ -215,17 +235,14 @@ case "$case_name" in
     m=($SKIN_MIN)
     if [ "$SKIN_MIN_ALIGN" = 1 ]; then xdotool mousemove --sync $((x + w - m[0])) $((y + m[1]))
     else xdotool mousemove --sync $((x + m[0])) $((y + m[1])); fi
-    sleep 0.3; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 1
-    g=$(geometry)
-    [ "$(value "$g" WIDTH)" -lt "$w" ] || fail "not minimised by the skin's button: $g"
+    xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+    until_geometry narrower || fail "not minimised by the skin's button: $g"
     echo "minimised by the skin's button"
     # Wine shows a minimised window as a small title bar; a double click on
     # it restores the window with its skinned frame.
     xdotool mousemove --sync $(($(value "$g" X) + 40)) $(($(value "$g" Y) + 12)); sleep 0.2
-    xdotool click --repeat 2 --delay 80 1; sleep 1
-    g=$(geometry)
-    [ "$(value "$g" WIDTH)" = "$w" ] && [ "$(value "$g" HEIGHT)" = "$h" ] || fail "not restored to its size: $g"
-    [ "$(value "$g" X)" = "$x" ] && [ "$(value "$g" Y)" = "$y" ] || fail "not restored where it was: $g"
+    xdotool click --repeat 2 --delay 80 1
+    until_geometry restored || fail "not restored to its size and place: $g"
     echo "restored to ${w}x$h at $x,$y"
     pellamy_screenshot "${PELLAMY_SHOT:-$work/frame.png}"
     pellamy_close || fail "the skin's close button did not close the window"
@@ -245,7 +262,6 @@ case "$case_name" in
     pellamy_set_output "$(winpath "$out")\\"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 3 "$out" wav || fail "no WAV files"
-    sleep 1
     files=$(cd "$out" && ls | tr '\n' ' ')
     [ "$files" = "track 1.wav track 2.wav track 3.wav " ] || fail "files: $files"
     no_box || fail "a message box during the rip"

@@ -43,6 +43,8 @@ extra=$(cd "$root" && find . -type f | sed 's|^\./||' | grep -v -x -F "$(echo $e
 # Every skin of ours, as committed, and only those; the zip's own skininfo.exe
 # reads each.
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# The flows find controls with the build's wintree.exe, which the zip does not hold.
+export WINTREE=$build/bin/wintree.exe
 source "$here/driver.sh"
 pellamy_prefix
 # No window manager on the virtual display (as scripts/test sets its prefix).

@@ -4,12 +4,14 @@
 //
 //   wintree WINDOW-TITLE [--control CAPTION | --id N | --class NAME | --item TEXT]
 //           [--text | --expect TEXT | --enabled]
+//   wintree --menu
 //
 // Prints "x y width height" of what it found, in screen pixels, or with
 // --text the text it holds (UTF-8). Waits up to a minute for it to appear
 // (with --expect until its text is TEXT, with --enabled until it takes
 // input); a tree view's item (its text without surrounding blanks) is
-// scrolled into view first. Exits 1 when nothing is found.
+// scrolled into view first. --menu waits for a drop-down or popup menu to be
+// shown. Exits 1 when nothing is found.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
@@ -61,6 +63,12 @@ std::string Trimmed(const std::string& text) {
 }
 
 HWND FindTopLevel(const std::string& title) {
+  if (title == "--menu") {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr)
+      if (IsWindowVisible(menu)) return menu;
+    return nullptr;
+  }
   struct Search {
     const std::string* Title;
     HWND Found = nullptr;
@@ -249,7 +257,9 @@ int main() {
     }
   }
   // A bounded wait on the condition, polled: the window may still be opening.
-  const ULONGLONG deadline = GetTickCount64() + (q.Item.empty() ? 60000 : 20000);
+  // A menu is looked for just after the key or click that opens it: the
+  // caller may press again when none came.
+  const ULONGLONG deadline = GetTickCount64() + (q.Title == "--menu" ? 4000 : q.Item.empty() ? 60000 : 20000);
   do {
     if (Find(q)) return 0;
     Sleep(50);
