@@ -383,6 +383,23 @@ TEST_F(CueSheetTest, NamesInAnyScriptAndSheetsInAWindowsCodePage) {
   }
 }
 
+// What a sheet names, for the disc and each track, as the disc's CD-Text.
+TEST_F(CueSheetTest, NamesForTheDiscAndItsTracks) {
+  WriteBin("disc.bin", 20, 9);
+  const std::unique_ptr<TVirtualDisc> disc = Load(
+      "REM GENRE Jazz\nCATALOG 0724356789012\nTITLE \"Caf\xE9 Nights\"\nPERFORMER \"The Trio\"\n"
+      "FILE \"disc.bin\" BINARY\n"
+      "TRACK 01 AUDIO\n TITLE \"First\"\n PERFORMER \"Guest\"\n SONGWRITER Someone\n INDEX 01 00:00:00\n"
+      "TRACK 02 AUDIO\n TITLE Second\n ISRC USXX19800001\n INDEX 01 00:00:10\n");
+  const TCdText& text = disc->CdText();
+  EXPECT_EQ(text.Genre, "Jazz");
+  EXPECT_EQ(text.Track(0), (TTrackText{"Caf\u00e9 Nights", "The Trio", "", "", "", "", "0724356789012"}));
+  EXPECT_EQ(text.Track(1), (TTrackText{"First", "Guest", "Someone", "", "", "", ""}));
+  EXPECT_EQ(text.Track(2), (TTrackText{"Second", "", "", "", "", "", "USXX19800001"}));
+  EXPECT_TRUE(Load("FILE \"disc.bin\" BINARY\nTRACK 01 AUDIO\nTITLE\nINDEX 01 00:00:00\n")->CdText().Empty())
+      << "a TITLE without its text is passed over";
+}
+
 TEST(Utf8Text, MalformedTextIsReadAsWindows1252) {
   const struct {
     std::string In, Out;
