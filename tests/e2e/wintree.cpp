@@ -3,13 +3,14 @@
 // they mean wherever the system's font and layout put it.
 //
 //   wintree WINDOW-TITLE [--control CAPTION | --id N | --class NAME | --item TEXT]
-//           [--text | --expect TEXT | --enabled]
-//   wintree --menu
+//           [--text | --expect TEXT | --enabled | --type TEXT] [--within MS]
+//   wintree --menu [--within MS]
 //
 // Prints "x y width height" of what it found, in screen pixels, or with
 // --text the text it holds (UTF-8). Waits up to a minute for it to appear
 // (with --expect until its text is TEXT, with --enabled until it takes
-// input); a tree view's item (its text without surrounding blanks) is
+// input; with --type, the control's text is selected and TEXT typed over it
+// as the characters a keyboard sends, whatever its layout); a tree view's item (its text without surrounding blanks) is
 // scrolled into view first. --menu waits for a drop-down or popup menu to be
 // shown. Exits 1 when nothing is found.
 #include <windows.h>
@@ -51,9 +52,10 @@ std::string ClassOf(HWND window) {
 }
 
 struct Query {
-  std::string Title, Control, Class, Item, Expect;
+  std::string Title, Control, Class, Item, Expect, Type;
   int Id = -1;
-  bool Text = false, HasExpect = false, Enabled = false;
+  bool Text = false, HasExpect = false, Enabled = false, HasType = false;
+  int Within = -1;  // how long to wait, in ms; the default by what is looked for
 };
 
 std::string Trimmed(const std::string& text) {
@@ -204,6 +206,14 @@ bool Find(const Query& q) {
     gSeen = " \"" + TextOf(target) + "\"";
     if (TextOf(target) != q.Expect) return false;
   }
+  if (q.HasType) {
+    SendMessageW(target, EM_SETSEL, 0, -1);
+    const int n = MultiByteToWideChar(CP_UTF8, 0, q.Type.data(), static_cast<int>(q.Type.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, q.Type.data(), static_cast<int>(q.Type.size()), wide.data(), n);
+    for (const wchar_t c : wide) PostMessageW(target, WM_CHAR, c, 1);
+    return true;
+  }
   RECT rect{};
   if (!q.Item.empty()) {
     if (!ItemRect(target, q.Item, rect)) return false;
@@ -247,6 +257,11 @@ int main() {
     } else if (a == "--expect" && hasValue) {
       q.Expect = args[++i];
       q.HasExpect = true;
+    } else if (a == "--within" && hasValue) {
+      q.Within = std::atoi(args[++i].c_str());
+    } else if (a == "--type" && hasValue) {
+      q.Type = args[++i];
+      q.HasType = true;
     } else if (a == "--enabled") {
       q.Enabled = true;
     } else if (a == "--item" && hasValue) {
@@ -259,7 +274,10 @@ int main() {
   // A bounded wait on the condition, polled: the window may still be opening.
   // A menu is looked for just after the key or click that opens it: the
   // caller may press again when none came.
-  const ULONGLONG deadline = GetTickCount64() + (q.Title == "--menu" ? 4000 : q.Item.empty() ? 60000 : 20000);
+  const ULONGLONG deadline = GetTickCount64() + (q.Within >= 0         ? q.Within
+                                                 : q.Title == "--menu" ? 4000
+                                                 : q.Item.empty()      ? 60000
+                                                                       : 20000);
   do {
     if (Find(q)) return 0;
     Sleep(50);
