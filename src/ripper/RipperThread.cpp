@@ -16,6 +16,8 @@ std::mutex gRipTurn;
 std::mutex gCountLock;
 std::condition_variable gCountChanged;
 int gActive = 0;
+std::string gLastLog;
+std::vector<int> gLastErrorTracks;
 
 }  // namespace
 
@@ -50,6 +52,16 @@ void TCdRipperThread::WaitForAll() {
   gCountChanged.wait(lock, [] { return gActive == 0; });
 }
 
+std::string TCdRipperThread::LastLogName() {
+  std::lock_guard lock(gCountLock);
+  return gLastLog;
+}
+
+std::vector<int> TCdRipperThread::LastErrorTracks() {
+  std::lock_guard lock(gCountLock);
+  return gLastErrorTracks;
+}
+
 int TCdRipperThread::ActiveCount() {
   std::lock_guard lock(gCountLock);
   return gActive;
@@ -63,7 +75,16 @@ void TCdRipperThread::Execute() {
     for (int i = 0; i < rows; ++i) {
       if (FTrackList.RowTicked(i)) FManager->RipTrack(i + 1);
     }
-    FTrackList.SetStatus("Ripping completed!");
+    // A rip with suspicious positions says so; the log tells where.
+    const std::string log = FManager->WriteRipLog();
+    const bool errors = !TracksWithErrors(FManager->Rips()).empty();
+    {
+      std::lock_guard lock(gCountLock);
+      gLastLog = log;
+      gLastErrorTracks = TracksWithErrors(FManager->Rips());
+    }
+    const bool logMissing = log.empty() && !FManager->Rips().empty();
+    FTrackList.SetStatus(errors || logMissing ? kStatusCompletedWithErrors : kStatusCompleted);
   } catch (...) {
     FManager.reset();
     throw;  // ends the run; the failure is dropped with the worker
