@@ -18,6 +18,7 @@ std::condition_variable gCountChanged;
 int gActive = 0;
 std::string gLastLog;
 std::vector<int> gLastErrorTracks;
+std::string gLastFailure;
 
 }  // namespace
 
@@ -57,6 +58,11 @@ std::string TCdRipperThread::LastLogName() {
   return gLastLog;
 }
 
+std::string TCdRipperThread::LastFailure() {
+  std::lock_guard lock(gCountLock);
+  return gLastFailure;
+}
+
 std::vector<int> TCdRipperThread::LastErrorTracks() {
   std::lock_guard lock(gCountLock);
   return gLastErrorTracks;
@@ -69,6 +75,12 @@ int TCdRipperThread::ActiveCount() {
 
 void TCdRipperThread::Execute() {
   std::lock_guard turn(gRipTurn);
+  {
+    std::lock_guard lock(gCountLock);
+    gLastFailure.clear();
+    gLastLog.clear();
+    gLastErrorTracks.clear();
+  }
   try {
     FTrackList.SetStatus("Ripping start ...");
     const int rows = FTrackList.RowCount();
@@ -85,6 +97,13 @@ void TCdRipperThread::Execute() {
     }
     const bool logMissing = log.empty() && !FManager->Rips().empty();
     FTrackList.SetStatus(errors || logMissing ? kStatusCompletedWithErrors : kStatusCompleted);
+  } catch (const std::exception& e) {
+    {
+      std::lock_guard lock(gCountLock);
+      gLastFailure = e.what();
+    }
+    FManager.reset();
+    throw;  // ends the run; the failure is dropped with the worker
   } catch (...) {
     FManager.reset();
     throw;  // ends the run; the failure is dropped with the worker

@@ -32,6 +32,8 @@ class TCdRipperThread : public TThread {
   // written) and the tracks it found errors in.
   static std::string LastLogName();
   static std::vector<int> LastErrorTracks();
+  // What stopped the last run before its end (empty when it ended).
+  static std::string LastFailure();
 
  protected:
   void Execute() override;
