@@ -11,7 +11,10 @@
 #include "base/Exceptions.h"
 #include "gui/forms/Application.h"
 #include "gui/gdi/GdiHandles.h"
+#include "ripper/DriveFaults.h"
 #include "ripper/DriveScan.h"
+#include "ripper/FileIo.h"
+#include "ripper/RipLog.h"
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
 #include "support_app.h"
@@ -148,6 +151,36 @@ TEST_F(MainWindow, RipButtonRipsTheTickedTracks) {
   const std::string wav = dir + "track 6.wav";
   EXPECT_NE(GetFileAttributesA(wav.c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileA(wav.c_str());
+  const std::string log = dir + TCdRipperThread::LastLogName();
+  EXPECT_NE(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(log.c_str());
+  RemoveDirectoryA(dir.c_str());
+}
+
+TEST_F(MainWindow, AFaultyRipEndsWithErrorsInTheStatusLineAndTheLogNoMessageBox) {
+  Open();
+  drive->SetFaults(ParseDriveFaults("seed 2\nflaky 100 10 25\nunreadable 1000 1\n"));
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string dir = std::string(temp) + "pellamy faulty " + std::to_string(GetCurrentProcessId()) + "\\";
+  form->edtOutputPath->SetText(dir);
+  form->lvCdTracks->SetChecked(0, true);
+  form->MouseEffectImage1Click(nullptr);
+  WaitForRipsToEnd();
+  EXPECT_EQ(form->StatusBar1->Panel(0).Text, "Ripping completed with errors: see the log");
+  EXPECT_TRUE(errors.empty());
+  const std::string log = dir + TCdRipperThread::LastLogName();
+  TFile file;
+  ASSERT_TRUE(file.Open(log, TFile::Mode::OpenRead));
+  std::string text(static_cast<std::size_t>(file.SeekEnd()), '\0');
+  file.Seek(0);
+  file.Read(text.data(), static_cast<std::int64_t>(text.size()));
+  file.Close();
+  EXPECT_TRUE(RipLogIntact(text));
+  EXPECT_NE(text.find("Suspicious positions: 0:13.25\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Tracks with errors: 1\r\n"), std::string::npos);
+  DeleteFileA(log.c_str());
+  DeleteFileA((dir + "track 1.wav").c_str());
   RemoveDirectoryA(dir.c_str());
 }
 
