@@ -1,6 +1,5 @@
 #include "app/MainUnit.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -276,9 +275,7 @@ void TMainForm::AddDataRow(const std::string& caption, const std::string& time) 
     lvCdTracks->AddSubItem(item, time);
     lvCdTracks->AddSubItem(item, "Data");
     FDataRows.insert(item);
-    // State image 0: the row shows no check box.
-    if (lvCdTracks->HandleAllocated())
-      ListView_SetItemState(lvCdTracks->Handle(), item, INDEXTOSTATEIMAGEMASK(0), LVIS_STATEIMAGEMASK);
+    lvCdTracks->SetCheckable(item, false);
   });
 }
 

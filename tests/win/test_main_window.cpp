@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "app/MainUnit.h"
@@ -34,12 +35,12 @@ struct MainWindowFixture : ::testing::Test {
   char letter = 0;
   TMainForm* form = nullptr;
   std::vector<std::string> errors;
-  void Open(bool withDrive = true) {
+  void Open(bool withDrive = true, std::unique_ptr<TVirtualDisc> disc = nullptr) {
     TApplication& app = App();
     app.OnException = [this](const std::string& m) { errors.push_back(m); };
     if (withDrive) {
       letter = FirstFreeDriveLetter();
-      drive = std::make_unique<VirtualCdDeviceIo>(letter, MakeDemoDisc(), &PlatformDeviceIo());
+      drive = std::make_unique<VirtualCdDeviceIo>(letter, disc ? std::move(disc) : MakeDemoDisc(), &PlatformDeviceIo());
       SetDeviceIo(drive.get());
     }
     form = app.CreateForm<TMainForm>();
@@ -155,6 +156,34 @@ TEST_F(MainWindow, RipButtonRipsTheTickedTracks) {
   EXPECT_NE(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileA(log.c_str());
   RemoveDirectoryA(dir.c_str());
+}
+
+// Two audio tracks, then a data track.
+class EnhancedDisc : public TVirtualDisc {
+ public:
+  const CdromToc& Toc() const override { return FToc; }
+  std::int32_t LeadOutSector() const override { return 3000; }
+  bool ReadSectors(std::int32_t, std::uint32_t count, std::uint8_t* out) override {
+    std::memset(out, 0x11, std::size_t(count) * 2352);
+    return true;
+  }
+
+ private:
+  CdromToc FToc = BuildToc(1, {{0, false}, {1000, false}, {2000, true}}, 3000);
+};
+
+TEST_F(MainWindow, DataTracksAreListedAsDataAndCannotBeTicked) {
+  Open(true, std::make_unique<EnhancedDisc>());
+  ASSERT_EQ(form->lvCdTracks->ItemCount(), 3);
+  EXPECT_EQ(form->lvCdTracks->SubItems(1), std::vector<std::string>{"0:13"});
+  EXPECT_EQ(form->lvCdTracks->SubItems(2), (std::vector<std::string>{"0:14", "Data"}));
+  EXPECT_EQ(ListView_GetItemState(form->lvCdTracks->Handle(), 2, LVIS_STATEIMAGEMASK), 0u) << "no check box";
+  form->lvCdTracks->SetSelected(2);
+  form->lvCdTracksDblClick(nullptr);
+  EXPECT_FALSE(form->lvCdTracks->Checked(2));
+  form->lvCdTracks->SetChecked(2, true);
+  EXPECT_FALSE(form->RowTicked(2)) << "the engine never sees it ticked";
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(MainWindow, AFaultyRipEndsWithErrorsInTheStatusLineAndTheLogNoMessageBox) {
