@@ -2,7 +2,8 @@
 # `cmake --install` (and so by cpack): README.txt and NOTICES.txt with Windows
 # line ends and the versions filled in, the licence texts scripts/setup kept
 # from the very source packages it built, the mingw-w64 runtime's copyright
-# file, and every packed skin the build put next to Pellamy.exe.
+# file, Pellamy's own licence, and every packed skin the build put next to
+# Pellamy.exe; and beside the zip, the source zip (SourceZip.cmake).
 # In: PELLAMY_SOURCE_DIR, PELLAMY_BINARY_DIR, PELLAMY_DEPS, PELLAMY_CC,
 # PROJECT_VERSION.
 
@@ -69,7 +70,10 @@ file(COPY_FILE ${licenses}/libjpeg-turbo/LICENSE.md ${stage}/licenses/libjpeg-tu
 file(COPY_FILE ${licenses}/libjpeg-turbo/README.ijg ${stage}/licenses/libjpeg-turbo/README.ijg.txt)
 file(COPY_FILE ${licenses}/libjpeg-turbo/zlib-License ${stage}/licenses/libjpeg-turbo/zlib-License.txt)
 file(COPY_FILE /usr/share/doc/${mingw_package}/copyright ${stage}/licenses/mingw-w64/copyright.txt)
-file(INSTALL ${stage}/README.txt ${stage}/NOTICES.txt ${stage}/licenses DESTINATION ${CMAKE_INSTALL_PREFIX})
+# Pellamy's own licence, with Windows line ends like the other texts.
+configure_file(${PELLAMY_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+file(INSTALL ${stage}/README.txt ${stage}/NOTICES.txt ${stage}/LICENSE.txt ${stage}/licenses
+  DESTINATION ${CMAKE_INSTALL_PREFIX})
 
 # Every skin, not a list of names: a skin added under skins/ comes along.
 file(GLOB skins ${PELLAMY_BINARY_DIR}/bin/*.tmp)
@@ -77,3 +81,5 @@ if(NOT skins)
   message(FATAL_ERROR "No packed skin in ${PELLAMY_BINARY_DIR}/bin")
 endif()
 file(INSTALL ${skins} DESTINATION ${CMAKE_INSTALL_PREFIX})
+
+include(${PELLAMY_SOURCE_DIR}/cmake/SourceZip.cmake)

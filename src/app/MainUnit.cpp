@@ -220,7 +220,7 @@ void TMainForm::MouseEffectImage1Click(TComponent*) {
   const int index = cbbSourceDriver->ItemIndex();
   if (index < 0) throw Exception(kNoDriveSelected);
   const char letter = static_cast<char>(cbbSourceDriver->Objects(index));
-  TCdRipperThread::Launch(Utf8ToAnsi(edtOutputPath->Text()), *this, letter);
+  TCdRipperThread::Launch(edtOutputPath->Text(), *this, letter);
 }
 
 void TMainForm::Image4Click(TComponent*) {
@@ -231,7 +231,7 @@ void TMainForm::Button2Click(TComponent*) {
   std::string folder = BrowseForFolder(Handle(), kBrowseTitle, "", "");
   if (folder.empty()) return;
   if (folder.back() != '\\') folder += '\\';
-  edtOutputPath->SetText(AnsiToUtf8(folder));
+  edtOutputPath->SetText(folder);
 }
 
 void TMainForm::FormCloseQuery(TComponent*, bool& canClose) {
@@ -326,6 +326,8 @@ void WaitForRipsToEnd() {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     if (Application() != nullptr) Application()->ProcessMessages();
   }
+  // Their system threads too, which may still be on their last lines.
+  TThread::JoinSelfFreeing();
 }
 
 // ------------------------------------------------------------ folder picker
@@ -336,12 +338,7 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
   if (FAILED(SHGetDesktopFolder(&desktopPointer)) || desktopPointer == nullptr) return result;
   UniqueCom<IShellFolder> desktop(desktopPointer);
   auto parse = [&](const std::string& path) {
-    std::wstring wide;
-    if (!path.empty()) {
-      const int n = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-      wide.assign(static_cast<std::size_t>(n), L'\0');
-      MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), n);
-    }
+    std::wstring wide = Utf8ToWide(path);
     LPITEMIDLIST list = nullptr;
     ULONG eaten = 0;
     if (FAILED(desktop.get()->ParseDisplayName(owner, nullptr, wide.data(), &eaten, &list, nullptr))) list = nullptr;
@@ -349,25 +346,27 @@ std::string BrowseForFolder(HWND owner, const std::string& title, const std::str
   };
   const UniqueItemList rootList = parse(root);
   const UniqueItemList initialList = parse(initial);
-  char displayName[261] = {};
-  BROWSEINFOA info{};
+  // Wide throughout: a folder named outside the system's code page comes back whole.
+  wchar_t displayName[MAX_PATH + 1] = {};
+  const std::wstring wideTitle = Utf8ToWide(title);
+  BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.pidlRoot = rootList.get();
   info.pszDisplayName = displayName;
-  info.lpszTitle = title.c_str();
+  info.lpszTitle = wideTitle.c_str();
   info.ulFlags = 0;
   info.lpfn = &BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(initialList.get());
-  const UniqueItemList chosen(SHBrowseForFolderA(&info));
+  const UniqueItemList chosen(SHBrowseForFolderW(&info));
   if (chosen) {
-    char path[MAX_PATH] = {};
-    if (SHGetPathFromIDListA(chosen.get(), path)) result = path;
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen.get(), path)) result = WideToUtf8(path);
   }
   return result;
 }
 
 int CALLBACK BrowseCallback(HWND wnd, UINT msg, LPARAM, LPARAM data) {
-  if (msg != BFFM_SELCHANGED) SendMessageA(wnd, BFFM_SETSELECTIONA, 0, data);
+  if (msg != BFFM_SELCHANGED) SendMessageW(wnd, BFFM_SETSELECTIONW, 0, data);
   return 0;
 }
 

@@ -1,13 +1,23 @@
 #include "base/Thread.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <vector>
 
 namespace pellamy {
 
 namespace {
 std::atomic<TSyncDispatcher*> gDispatcher{nullptr};
 std::atomic<std::thread::id> gMainThread{std::this_thread::get_id()};
+
+// Self-freeing threads: how many are running, and the system threads of those
+// that have freed themselves, still to be joined.
+std::mutex gSelfFreeingLock;
+std::condition_variable gSelfFreeingEnded;
+int gSelfFreeing = 0;
+std::vector<std::thread> gFreed;
 }  // namespace
 
 void SetSyncDispatcher(TSyncDispatcher* dispatcher) {
@@ -41,13 +51,27 @@ void Synchronize(const std::function<void()>& call) {
 }
 
 TThread::~TThread() {
-  // A self-freeing thread is destroyed on its own thread; detach it there.
-  if (FThread.joinable()) {
-    if (FThread.get_id() == std::this_thread::get_id())
-      FThread.detach();
-    else
-      FThread.join();
+  if (!FThread.joinable()) return;
+  if (FThread.get_id() != std::this_thread::get_id()) {
+    FThread.join();
+    return;
   }
+  // A self-freeing thread is destroyed on its own thread: JoinSelfFreeing
+  // joins it once it has returned.
+  std::lock_guard lock(gSelfFreeingLock);
+  gFreed.push_back(std::move(FThread));
+  --gSelfFreeing;
+  gSelfFreeingEnded.notify_all();
+}
+
+void TThread::JoinSelfFreeing() {
+  std::vector<std::thread> freed;
+  {
+    std::unique_lock lock(gSelfFreeingLock);
+    gSelfFreeingEnded.wait(lock, [] { return gSelfFreeing == 0; });
+    freed.swap(gFreed);
+  }
+  for (std::thread& t : freed) t.join();
 }
 
 void TThread::Start() {
@@ -55,6 +79,10 @@ void TThread::Start() {
   FStarted = true;
   // The body waits until FThread is assigned: a self-freeing thread that ran
   // ahead would otherwise free the object under that assignment.
+  if (FFreeOnTerminate) {
+    std::lock_guard lock(gSelfFreeingLock);
+    ++gSelfFreeing;
+  }
   std::promise<void> assigned;
   std::shared_future<void> go = assigned.get_future().share();
   FThread = std::thread([this, go] {

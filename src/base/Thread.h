@@ -46,6 +46,11 @@ class TThread {
   void Start();
   // Waits for the body to end; not allowed with FreeOnTerminate.
   void WaitFor();
+  // Waits until every self-freeing thread started so far has ended, its
+  // system thread included. A program calls it before it returns from main:
+  // a thread still running its last lines while static objects are destroyed
+  // brings the process down at exit.
+  static void JoinSelfFreeing();
 
   bool FreeOnTerminate() const { return FFreeOnTerminate; }
   void SetFreeOnTerminate(bool value) { FFreeOnTerminate = value; }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "base/Utf8Path.h"
 
 namespace pellamy {
 
@@ -85,10 +86,12 @@ struct TExtent {
 
 class TCueImage : public TVirtualDisc {
  public:
-  TCueImage(std::vector<TImageFile> files, std::vector<TExtent> extents, const CdromToc& toc, std::int32_t leadOut)
-      : FFiles(std::move(files)), FExtents(std::move(extents)), FLeadOut(leadOut), FToc(toc) {}
+  TCueImage(std::vector<TImageFile> files, std::vector<TExtent> extents, const CdromToc& toc, std::int32_t leadOut,
+            TCdText text)
+      : FFiles(std::move(files)), FExtents(std::move(extents)), FLeadOut(leadOut), FToc(toc), FText(std::move(text)) {}
 
   const CdromToc& Toc() const override { return FToc; }
+  const TCdText& CdText() const override { return FText; }
   std::int32_t LeadOutSector() const override { return FLeadOut; }
 
   bool ReadSectors(std::int32_t first, std::uint32_t count, std::uint8_t* out) override {
@@ -151,6 +154,7 @@ class TCueImage : public TVirtualDisc {
   std::vector<TExtent> FExtents;
   std::int32_t FLeadOut;
   CdromToc FToc;
+  TCdText FText;
 };
 
 // Untrusted text made fit for a message: control bytes become '?', and long
@@ -203,7 +207,7 @@ constexpr const char* kSupportedTrackTypes = "supported are AUDIO, MODE1/2048, M
 
 class TCueParser {
  public:
-  TCueParser(const std::string& cuePath) : FPath(cuePath), FName(Shown(fs::path(cuePath).filename().string())) {}
+  TCueParser(const std::string& cuePath) : FPath(cuePath), FName(Shown(PathToUtf8(PathFromUtf8(cuePath).filename()))) {}
 
   std::unique_ptr<TVirtualDisc> Load() {
     const std::string text = ReadSheet();
@@ -243,7 +247,7 @@ class TCueParser {
 
   std::string ReadSheet() {
     std::error_code error;
-    const fs::path path(FPath);
+    const fs::path path = PathFromUtf8(FPath);
     if (!fs::is_regular_file(path, error)) throw Exception("cannot open cue sheet " + FName);
     std::ifstream in(path, std::ios::binary);
     if (!in) throw Exception("cannot open cue sheet " + FName);
@@ -307,10 +311,17 @@ class TCueParser {
     const std::optional<std::string> word = NextToken(line, pos);
     if (!word) return;
     const std::string command = Upper(*word);
-    if (command == "REM" || command == "TITLE" || command == "PERFORMER" || command == "SONGWRITER" ||
-        command == "CATALOG" || command == "ISRC" || command == "CDTEXTFILE" || command == "FLAGS") {
+    if (command == "TITLE" || command == "PERFORMER" || command == "SONGWRITER" || command == "CATALOG" ||
+        command == "ISRC") {
+      return ParseText(command, line, pos);
+    }
+    if (command == "REM") {
+      std::size_t at = pos;
+      const std::optional<std::string> what = NextToken(line, at);
+      if (what && Upper(*what) == "GENRE") ParseText("GENRE", line, at);
       return;
     }
+    if (command == "CDTEXTFILE" || command == "FLAGS") return;
     if (command == "FILE") return ParseFile(line, pos);
     if (command == "TRACK") return ParseTrack(line, pos);
     if (command == "INDEX") return ParseIndex(line, pos);
@@ -320,8 +331,28 @@ class TCueParser {
          "SONGWRITER, TITLE and TRACK");
   }
 
+  // The disc's names (before the first TRACK) and each track's, as a disc's
+  // CD-Text would carry them. A line without its text is passed over, as
+  // before names were read.
+  void ParseText(const std::string& command, std::string_view line, std::size_t pos) {
+    const std::optional<std::string> token = NextToken(line, pos);
+    if (!token) return;
+    const std::string value = EightBitToUtf8(*token);
+    const int track = FTracks.empty() ? 0 : FTracks.back().Number;
+    if (command == "GENRE" || command == "CATALOG") {
+      if (track == 0) (command == "GENRE" ? FText.Genre : FText.Track(0).Code) = value;
+      return;
+    }
+    TTrackText& t = FText.Track(track);
+    if (command == "TITLE") t.Title = value;
+    if (command == "PERFORMER") t.Performer = value;
+    if (command == "SONGWRITER") t.Songwriter = value;
+    if (command == "ISRC" && track > 0) t.Code = value;
+  }
+
   void ParseFile(std::string_view line, std::size_t pos) {
-    const std::string name = Argument(line, pos, "FILE", "a file name");
+    // Sheets are written in UTF-8 or, by older programs, in a Windows code page.
+    const std::string name = EightBitToUtf8(Argument(line, pos, "FILE", "a file name"));
     const std::string typeText = Upper(Argument(line, pos, "FILE", "a file type"));
     NoMore(line, pos, "FILE");
     TFileType type;
@@ -475,14 +506,14 @@ class TCueParser {
   }
 
   fs::path ResolvePath(const std::string& name) const {
-    const fs::path folder = fs::path(FPath).parent_path();
-    fs::path path = folder / fs::path(name);
+    const fs::path folder = PathFromUtf8(FPath).parent_path();
+    fs::path path = folder / PathFromUtf8(name);
     std::error_code error;
     if (fs::path::preferred_separator == '/' && name.find('\\') != std::string::npos && !fs::exists(path, error)) {
       // A sheet written on Windows, read here.
       std::string slashed = name;
       std::replace(slashed.begin(), slashed.end(), '\\', '/');
-      path = folder / fs::path(slashed);
+      path = folder / PathFromUtf8(slashed);
     }
     return path;
   }
@@ -687,7 +718,7 @@ class TCueParser {
     const std::int32_t leadOut = static_cast<std::int32_t>(FDisc);
     try {
       return std::make_unique<TCueImage>(std::move(FFiles), std::move(FExtents),
-                                         BuildToc(FTracks.front().Number, tracks, leadOut), leadOut);
+                                         BuildToc(FTracks.front().Number, tracks, leadOut), leadOut, std::move(FText));
     } catch (const Exception& e) {
       throw Exception("cue sheet " + FName + ": " + e.Message());
     }
@@ -704,6 +735,7 @@ class TCueParser {
   std::int64_t FFileByte = 0;  // and that position's byte offset from the file's DataStart
   std::int64_t FLastIndexPos = 0;
   std::string FLastIndexTitle;
+  TCdText FText;
 };
 
 }  // namespace

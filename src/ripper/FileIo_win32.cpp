@@ -12,12 +12,21 @@ namespace {
 HANDLE H(std::intptr_t h) {
   return reinterpret_cast<HANDLE>(h);
 }
+// Names are UTF-8; the wide calls take every character of them. Malformed
+// text becomes replacement characters, a name no file has.
+std::wstring Wide(const std::string& name) {
+  if (name.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, name.data(), static_cast<int>(name.size()), wide.data(), n);
+  return wide;
+}
 }  // namespace
 
 bool TFile::Open(const std::string& name, Mode mode) {
   Close();
   const bool read = mode == Mode::OpenRead;
-  HANDLE h = CreateFileA(name.c_str(), read ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE), 0, nullptr,
+  HANDLE h = CreateFileW(Wide(name).c_str(), read ? GENERIC_READ : (GENERIC_READ | GENERIC_WRITE), 0, nullptr,
                          read ? OPEN_EXISTING : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   FHandle = reinterpret_cast<std::intptr_t>(h);
@@ -76,21 +85,21 @@ std::int64_t TFile::SeekEnd() {
 }
 
 bool DirectoryExists(const std::string& dir) {
-  DWORD a = GetFileAttributesA(dir.c_str());
+  DWORD a = GetFileAttributesW(Wide(dir).c_str());
   return !dir.empty() && a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool FileExists(const std::string& name) {
-  DWORD a = GetFileAttributesA(name.c_str());
+  DWORD a = GetFileAttributesW(Wide(name).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 bool DeleteFileNamed(const std::string& name) {
-  return DeleteFileA(name.c_str()) != 0;
+  return DeleteFileW(Wide(name).c_str()) != 0;
 }
 
 bool CreateOneDirectory(const std::string& dir) {
-  return CreateDirectoryA(dir.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
+  return CreateDirectoryW(Wide(dir).c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace pellamy

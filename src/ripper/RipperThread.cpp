@@ -51,6 +51,8 @@ bool TCdRipperThread::Launch(const std::string& outputDir, TRipWindow& trackList
 void TCdRipperThread::WaitForAll() {
   std::unique_lock lock(gCountLock);
   gCountChanged.wait(lock, [] { return gActive == 0; });
+  lock.unlock();
+  TThread::JoinSelfFreeing();
 }
 
 std::string TCdRipperThread::LastLogName() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ripper/CdText.h"
 #include "ripper/CdromToc.h"
 
 namespace pellamy {
@@ -17,6 +18,11 @@ class TVirtualDisc {
   virtual ~TVirtualDisc() = default;
 
   virtual const CdromToc& Toc() const = 0;
+  // The names the disc carries (its CD-Text); none unless a disc has them.
+  virtual const TCdText& CdText() const {
+    static const TCdText kNone;
+    return kNone;
+  }
   // The first sector after the last track; sectors 0 .. LeadOutSector()-1
   // can be read.
   virtual std::int32_t LeadOutSector() const = 0;

@@ -39,7 +39,9 @@ pellamy_start() {
     sleep 0.1
   done
   [ -n "$PELLAMY_WID" ] || { echo "Pellamy's window did not appear" >&2; return 1; }
-  sleep 0.5
+  # Ready once its controls are made and it takes input.
+  wintree 'Pellamy  (Ver 1.03)' --class SysListView32 --enabled >/dev/null ||
+    { echo "Pellamy's window has no track list" >&2; return 1; }
 }
 
 # The skinned frame of the skin file next to the program (whatever skin it
@@ -171,11 +173,16 @@ wait_for_files() {
     have=$(ls "$dir"/track\ *."$ext" 2>/dev/null | wc -l)
     wavs=$(ls "$dir"/track\ *.wav 2>/dev/null | wc -l)
     if [ "$have" -ge "$n" ] && { [ "$ext" = wav ] || [ "$wavs" -eq 0 ]; }; then
-      # The last file may still be growing.
-      local before after
-      before=$(cat "$dir"/track\ *."$ext" | wc -c); sleep 1; after=$(cat "$dir"/track\ *."$ext" | wc -c)
-      [ "$before" = "$after" ] && return 0
-      continue
+      # A WAV file's header declares its whole length from the start: done
+      # when it holds that much. An MP3 file is made from its WAV file, which
+      # goes once the MP3 file is complete.
+      [ "$ext" != wav ] && return 0
+      local whole=1 f riff
+      for f in "$dir"/track\ *.wav; do
+        riff=$(od -An -tu4 -j4 -N4 "$f" 2>/dev/null | tr -d ' ')
+        [ -n "$riff" ] && [ "$(stat -c %s "$f")" -eq $((riff + 8)) ] || whole=
+      done
+      [ -n "$whole" ] && return 0
     fi
     sleep 0.1
   done
@@ -208,6 +215,38 @@ window_click() {
   sleep 0.15
   xdotool mouseup 1
   sleep 0.3
+}
+
+# wintree ARGS...: a window, a control or a tree view's item found through
+# the window tree (tests/e2e/wintree.exe): "x y width height", or its text.
+WINTREE=${WINTREE:-${PELLAMY_BIN:-}/wintree.exe}
+wintree() {
+  local out rc
+  out=$("$WINE" "$WINTREE" "$@" 2>&1)
+  rc=$?
+  printf '%s\n' "$out" | tr -d '\r'
+  return $rc
+}
+
+# press_found ARGS...: a click, as a hand makes it, on the middle of what
+# wintree finds; wherever the system's fonts and layout put it.
+press_found() {
+  local r
+  r=($(wintree "$@")) || { echo "not found: $* (${r[*]})" >&2; return 1; }
+  [ ${#r[@]} -eq 4 ] || { echo "not found: $* (${r[*]})" >&2; return 1; }
+  xdotool mousemove --sync $((r[0] + r[2] / 2)) $((r[1] + r[3] / 2))
+  xdotool mousedown 1
+  sleep 0.1
+  xdotool mouseup 1
+}
+
+# wait_gone TITLE: until no window of that title is shown.
+wait_gone() {
+  for _ in $(seq 600); do
+    [ -z "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 # Z: maps the Unix root in Wine.

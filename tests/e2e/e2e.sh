@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
 #   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
-#                  browse-drive, frame, wave-image)
+#                  browse-drive, unicode-folders, frame, wave-image)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -10,7 +10,12 @@ case_name=$1
 work=$(mktemp -d -p "${TMPDIR:-/tmp}" pellamy-e2e.XXXXXX)
 out="$work/out"
 mkdir -p "$out"
-fail() { echo "FAIL: $*" >&2; pellamy_close >/dev/null 2>&1; wineserver -k >/dev/null 2>&1; exit 1; }
+# Ends only what this test started: other programs may share the prefix.
+fail() {
+  echo "FAIL: $*" >&2
+  [ -n "$PELLAMY_PID" ] && kill "$PELLAMY_PID" 2>/dev/null
+  exit 1
+}
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
 pellamy_prefix
@@ -34,6 +39,25 @@ wait_for_log() {
   done
   return 1
 }
+PELLAMY_TITLE='Pellamy  (Ver 1.03)'
+# rip_track_3_to SHOWN DIR: once the folder dialog has gone, the output edit
+# shows SHOWN; track 3 ticked and ripped lands whole in DIR.
+rip_track_3_to() {
+  wait_gone 'Browse for Folder' || fail "the folder dialog stays"
+  wintree "$PELLAMY_TITLE" --enabled >/dev/null || fail "the window takes no input"
+  wintree "$PELLAMY_TITLE" --class Edit --expect "$1" >/dev/null || fail "the output folder shows otherwise, not $1"
+  rm -f "$2/track 3.wav"
+  pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
+  pellamy_tick_by_check_box 3
+  pellamy_click "$RIP_X" "$RIP_Y"
+  # Its header declares the whole length from the start: the file is done
+  # when it holds that much.
+  for _ in $(seq 600); do
+    [ -e "$2/track 3.wav" ] && wav_is_whole "$2/track 3.wav" && return 0
+    sleep 0.1
+  done
+  fail "track 3 not ripped whole to $2"
+}
 no_box() { ! xdotool search --name '^Pellamy$' >/dev/null 2>&1 || [ -z "$(xdotool search --onlyvisible --name '^Pellamy$' 2>/dev/null)" ]; }
 
 case "$case_name" in
@@ -47,7 +71,6 @@ case "$case_name" in
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 2 "$out" wav || fail "no WAV files"
     wait_for_log "$out" || fail "no rip log"
-    sleep 1
     files=$(cd "$out" && ls | tr '\n' ' ')
     [[ "$files" =~ ^"Pellamy rip "[0-9-]+" "[0-9-]+".log track 1.wav track 2.wav "$ ]] || fail "files: $files"
     for f in "$out"/*.wav; do wav_is_whole "$f" || fail "$f is not whole"; done
@@ -71,18 +94,25 @@ case "$case_name" in
     ;;
   pictures)
     pellamy_start --virtual-cd || fail "no window"
+    # pixel_until NOT|IS COLOUR: the picture's pixel once it is (not) COLOUR.
+    pixel_until() {
+      local p
+      for _ in $(seq 100); do
+        p=$(pixel 318 283)
+        if [ "$1" = IS ]; then [ "$p" = "$2" ] && break; else [ "$p" != "$2" ] && break; fi
+        sleep 0.05
+      done
+      echo "$p"
+    }
     pellamy_move 200 10
     normal=$(pixel 318 283)
     pellamy_move "$RIP_X" "$RIP_Y"
-    sleep 0.3
-    hover=$(pixel 318 283)
+    hover=$(pixel_until NOT "$normal")
     xdotool mousedown 1
-    sleep 0.3
-    pressed=$(pixel 318 283)
+    pressed=$(pixel_until IS "$normal")
     pellamy_move 200 10   # leave while pressed, then release: no click
     xdotool mouseup 1
-    sleep 0.3
-    after=$(pixel 318 283)
+    after=$(pixel_until IS "$normal")
     pellamy_close || fail "did not close"
     [ "$normal" != "$hover" ] || fail "hover picture not shown ($normal)"
     [ "$pressed" = "$normal" ] || fail "pressed picture $pressed, normal $normal"
@@ -93,11 +123,15 @@ case "$case_name" in
     pellamy_start || fail "no window"
     no_box || fail "a message box at start"
     pellamy_click "$RIP_X" "$RIP_Y"
-    sleep 1
-    box=$(xdotool search --onlyvisible --name '^Pellamy$' | head -1)
+    box=
+    for _ in $(seq 100); do
+      box=$(xdotool search --onlyvisible --name '^Pellamy$' | head -1)
+      [ -n "$box" ] && break
+      sleep 0.1
+    done
     [ -n "$box" ] || fail "no message box for the rip button"
     xdotool key --window "$box" Return
-    sleep 0.5
+    wait_gone Pellamy || fail "the message box stays"
     pellamy_close || fail "did not close"
     echo "no drive: empty lists, the rip button explains itself"
     ;;
@@ -119,7 +153,9 @@ case "$case_name" in
     pellamy_click "$MP3_X" "$MP3_Y"
     pellamy_set_output "$(winpath "$out")\\"
     pellamy_click "$RIP_X" "$RIP_Y"
-    sleep 1.2
+    # Closed once the rip is under way.
+    for _ in $(seq 300); do [ -n "$(ls "$out")" ] && break; sleep 0.05; done
+    [ -n "$(ls "$out")" ] || fail "the rip did not start"
     pellamy_close || fail "did not end after closing during a rip"
     for f in "$out"/*.wav; do [ -e "$f" ] || continue; wav_is_whole "$f" || fail "unfinished $f left"; done
     for f in "$out"/*.mp3; do
@@ -130,37 +166,47 @@ case "$case_name" in
     ;;
   browse-cancel | browse-drive)
     pellamy_start --virtual-cd || fail "no window"
-    pellamy_set_output "$(winpath "$out")\\"
+    typed="$(winpath "$out")\\"
+    pellamy_set_output "$typed"
     pellamy_click "$BROWSE_X" "$BROWSE_Y"
-    dialog=
-    for _ in $(seq 100); do
-      dialog=$(xdotool search --onlyvisible --name '^Browse for Folder$' 2>/dev/null | head -1)
-      [ -n "$dialog" ] && break
-      sleep 0.1
-    done
-    [ -n "$dialog" ] || fail "no folder dialog"
-    sleep 0.5
+    wintree 'Browse for Folder' >/dev/null || fail "no folder dialog"
     target="$out"
     if [ "$case_name" = browse-cancel ]; then
-      dialog_click "$dialog" 237 274   # Cancel: the typed path stays
+      press_found 'Browse for Folder' --control Cancel || fail "no Cancel button"
     else
-      dialog_click "$dialog" 78 85     # the drive C: item
-      dialog_click "$dialog" 157 274   # OK: C:\ keeps its one backslash
+      press_found 'Browse for Folder' --item '(C:)' || fail "no drive C: in the folder dialog"
+      press_found 'Browse for Folder' --control OK || fail "no OK button"
+      typed='C:\'   # a drive keeps its one backslash
       target="$WINEPREFIX/drive_c"
     fi
-    rm -f "$target/track 3.wav"
-    # The window takes clicks again a moment after the dialog has gone.
-    sleep 1.5
-    pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
-    pellamy_tick_by_check_box 3
-    pellamy_click "$RIP_X" "$RIP_Y"
-    for _ in $(seq 100); do [ -e "$target/track 3.wav" ] && break; sleep 0.1; done
-    [ -e "$target/track 3.wav" ] || fail "track 3 not ripped to $target"
-    sleep 1
-    wav_is_whole "$target/track 3.wav" || fail "track 3 not whole"
+    rip_track_3_to "$typed" "$target"
     [ "$case_name" = browse-drive ] && rm -f "$target/track 3.wav"
     pellamy_close || fail "did not close"
     echo "folder dialog ($case_name): the rip went to $target"
+    ;;
+  unicode-folders)
+    # Folders named outside the system's code page, typed and picked.
+    typed_dir="$out/Ελληνικά Музыка 音楽"
+    picked_name="Música Музыка 音楽"
+    picked_dir="$WINEPREFIX/drive_c/$picked_name"
+    rm -rf "$picked_dir"
+    mkdir -p "$picked_dir"
+    pellamy_start --virtual-cd || fail "no window"
+    pellamy_set_output "$(winpath "$typed_dir")\\"
+    wintree "$PELLAMY_TITLE" --class Edit --expect "$(winpath "$typed_dir")\\" >/dev/null ||
+      fail "the typed folder reads back otherwise"
+    rip_track_3_to "$(winpath "$typed_dir")\\" "$typed_dir"
+    pellamy_click "$TITLE_X" "$(pellamy_row_y 3)"
+    pellamy_tick_by_check_box 3   # unticked again
+    pellamy_click "$BROWSE_X" "$BROWSE_Y"
+    press_found 'Browse for Folder' --item '(C:)' || fail "no drive C: in the folder dialog"
+    xdotool key Right   # opens the drive's folders
+    press_found 'Browse for Folder' --item "$picked_name" || fail "the folder is not listed"
+    press_found 'Browse for Folder' --control OK || fail "no OK button"
+    rip_track_3_to "C:\\$picked_name\\" "$picked_dir"
+    rm -rf "$picked_dir"
+    pellamy_close || fail "did not close"
+    echo "rips into \"$typed_dir\" (typed) and \"C:\\$picked_name\" (picked)"
     ;;
   frame)
     # The skin's own caption by mouse: dragged, minimised by its button and
@@ -170,6 +216,15 @@ case "$case_name" in
     geometry() { xdotool getwindowgeometry --shell "$PELLAMY_WID" | tr '\n' ' '; }
     value() { echo "$1" | sed -E "s/.*$2=(-?[0-9]+).*/\\1/"; }
     g=$(geometry); x=$(value "$g" X); y=$(value "$g" Y); w=$(value "$g" WIDTH); h=$(value "$g" HEIGHT)
+    # until TEST...: g, once the window's geometry passes TEST (up to 5 s).
+    until_geometry() {
+      for _ in $(seq 100); do g=$(geometry); "$@" && return 0; sleep 0.05; done
+      return 1
+    }
+    at() { [ "$(value "$g" X)" = "$1" ] && [ "$(value "$g" Y)" = "$2" ]; }
+    sized() { [ "$(value "$g" WIDTH)" = "$1" ] && [ "$(value "$g" HEIGHT)" = "$2" ]; }
+    narrower() { [ "$(value "$g" WIDTH)" -lt "$w" ]; }
+    restored() { sized "$w" "$h" && at "$x" "$y"; }
     # A point of the caption away from the buttons: the skin's buttons sit
     # at its ends or beside the title, so try a few.
     moved=
@@ -178,9 +233,8 @@ case "$case_name" in
       xdotool mousemove --sync "$px" "$py"; xdotool mousedown 1; sleep 0.2
       xdotool mousemove --sync $((px + 30)) $((py + 20)); sleep 0.2
       xdotool mousemove --sync $((px + 40)) $((py + 30)); sleep 0.2
-      xdotool mouseup 1; sleep 0.5
-      g=$(geometry)
-      if [ "$(value "$g" X)" = $((x + 40)) ] && [ "$(value "$g" Y)" = $((y + 30)) ]; then moved=1; break; fi
+      xdotool mouseup 1
+      if until_geometry at $((x + 40)) $((y + 30)); then moved=1; break; fi
     done
     [ -n "$moved" ] || fail "the caption does not drag the window"
     x=$((x + 40)); y=$((y + 30))
@@ -190,17 +244,14 @@ case "$case_name" in
     m=($SKIN_MIN)
     if [ "$SKIN_MIN_ALIGN" = 1 ]; then xdotool mousemove --sync $((x + w - m[0])) $((y + m[1]))
     else xdotool mousemove --sync $((x + m[0])) $((y + m[1])); fi
-    sleep 0.3; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 1
-    g=$(geometry)
-    [ "$(value "$g" WIDTH)" -lt "$w" ] || fail "not minimised by the skin's button: $g"
+    xdotool mousedown 1; sleep 0.1; xdotool mouseup 1
+    until_geometry narrower || fail "not minimised by the skin's button: $g"
     echo "minimised by the skin's button"
     # Wine shows a minimised window as a small title bar; a double click on
     # it restores the window with its skinned frame.
     xdotool mousemove --sync $(($(value "$g" X) + 40)) $(($(value "$g" Y) + 12)); sleep 0.2
-    xdotool click --repeat 2 --delay 80 1; sleep 1
-    g=$(geometry)
-    [ "$(value "$g" WIDTH)" = "$w" ] && [ "$(value "$g" HEIGHT)" = "$h" ] || fail "not restored to its size: $g"
-    [ "$(value "$g" X)" = "$x" ] && [ "$(value "$g" Y)" = "$y" ] || fail "not restored where it was: $g"
+    xdotool click --repeat 2 --delay 80 1
+    until_geometry restored || fail "not restored to its size and place: $g"
     echo "restored to ${w}x$h at $x,$y"
     pellamy_screenshot "${PELLAMY_SHOT:-$work/frame.png}"
     pellamy_close || fail "the skin's close button did not close the window"
@@ -221,7 +272,6 @@ case "$case_name" in
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 3 "$out" wav || fail "no WAV files"
     wait_for_log "$out" || fail "no rip log"
-    sleep 1
     files=$(cd "$out" && ls | tr '\n' ' ')
     [[ "$files" =~ ^"Pellamy rip "[0-9-]+" "[0-9-]+".log track 1.wav track 2.wav track 3.wav "$ ]] ||
       fail "files: $files"

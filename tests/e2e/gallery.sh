@@ -46,46 +46,61 @@ trap 'rm -rf "$elsewhere"' EXIT
 pid=$!
 main=$(find_window '^Pellamy gallery - Pellamy Night$') || fail "no gallery form with the rip skin from its folder"
 mdi=$(find_window '^Pellamy gallery MDI$') || fail "no MDI form"
-sleep 1
+# pixel_until WINDOW X Y IS|NOT COLOUR: the pixel once it is (not) COLOUR, up to 5 s.
+pixel_until() {
+  local p
+  for _ in $(seq 100); do
+    p=$(pixel "$1" "$2" "$3")
+    if [ "$4" = IS ]; then [ "$p" = "$5" ] && break; else [ "$p" != "$5" ] && break; fi
+    sleep 0.05
+  done
+  echo "$p"
+}
+# wait_menu: until a drop-down menu shows; the letter that opens it is pressed
+# again while the skin may still be switching (a key then finds no bar).
+wait_menu() {  # WINDOW KEYS
+  for _ in 1 2 3 4 5; do
+    xdotool key --window "$1" "$2"
+    wintree --menu >/dev/null && return 0
+  done
+  return 1
+}
+
+# The tool bar's first glyph, a navy note, below the menu bar: the forms are
+# drawn.
+glyph_x=$((SKIN_LEFT + 9)) glyph_y=$((client_y + 8))
+glyph=$(pixel_until "$main" $glyph_x $glyph_y IS "0,0,128")
+[ "$glyph" = "0,0,128" ] || fail "tool bar glyph: $glyph"
 import -window root "$shot" || fail "no screenshot"
 echo "both forms open; screenshot in $shot"
-
-# The tool bar's first glyph, a navy note, below the menu bar.
-glyph_x=$((SKIN_LEFT + 9)) glyph_y=$((client_y + 8))
-[ "$(pixel "$main" $glyph_x $glyph_y)" = "0,0,128" ] || fail "tool bar glyph: $(pixel "$main" $glyph_x $glyph_y)"
 
 # "Message box" asks; N answers No from the keyboard.
 window_click "$main" $((SKIN_LEFT + 166)) $((client_y + 104))
 box=$(find_window '^gallery$') || fail "no message box"
 xdotool key --window "$box" n
-sleep 0.5
-[ -z "$(xdotool search --onlyvisible --name '^gallery$' 2>/dev/null)" ] || fail "message box still open"
+wait_gone gallery || fail "message box still open"
 echo "message box opened by its button and answered with N"
 
 # View opened by the mouse, Tool bar chosen by its key: the bar goes.
 window_click "$main" $((SKIN_LEFT + 75)) $menu_y
+wintree --menu >/dev/null || fail "no View menu"
 xdotool key t
-sleep 0.5
-[ "$(pixel "$main" $glyph_x $glyph_y)" != "0,0,128" ] || fail "tool bar still shown"
+[ "$(pixel_until "$main" $glyph_x $glyph_y NOT "0,0,128")" != "0,0,128" ] || fail "tool bar still shown"
 echo "View menu opened by mouse, Tool bar hidden by its key"
 
 # The Skin menu from the keyboard: No skin (its last item), then
 # daylight.tmp (the first skin file by name), each telling in the title; the
 # frame goes and comes back.
-xdotool key --window "$main" alt+s
-sleep 0.4
+wait_menu "$main" alt+s || fail "no Skin menu"
 xdotool key End Return
 find_window '^Pellamy gallery$' >/dev/null || fail "the title still names a skin after No skin"
-sleep 0.6
-xdotool key --window "$main" alt+s
-sleep 0.4
+wait_menu "$main" alt+s || fail "no Skin menu after No skin"
 xdotool key Home Return
 find_window '^Pellamy gallery - Pellamy Daylight$' >/dev/null || fail "daylight.tmp not chosen from the Skin menu"
 echo "Skin menu: No skin, then daylight.tmp, by keyboard"
 
 # File, Exit from the keyboard ends the program with both forms.
-xdotool key --window "$main" alt+f
-sleep 0.3
+wait_menu "$main" alt+f || fail "no File menu"
 xdotool key x
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "did not end after File, Exit"
@@ -95,9 +110,10 @@ echo "File, Exit by keyboard ended the program"
 (cd "$PELLAMY_BIN" && exec "$WINE" gallery.exe --skin=daylight.tmp) >/dev/null 2>&1 &
 pid=$!
 main=$(find_window '^Pellamy gallery - Pellamy Daylight$') || fail "--skin=daylight.tmp not loaded"
-sleep 0.8
 PELLAMY_SKIN=daylight.tmp pellamy_skin_frame
+wintree 'Pellamy gallery - Pellamy Daylight' --enabled >/dev/null || fail "the gallery takes no input"
 window_click "$main" $((SKIN_LEFT + 15)) $((SKIN_TOP + MENU_H / 2))
+wintree --menu >/dev/null || fail "no File menu by the mouse"
 xdotool key x
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "did not end after File, Exit (mouse, then key)"

@@ -25,13 +25,15 @@ trap cleanup EXIT
 rm -f "$zip"
 cmake --build "$build" --target package >"$work/package.log" 2>&1 || { cat "$work/package.log" >&2; fail "package target"; }
 [ -f "$zip" ] || fail "no $zip"
-mkdir "$work/unpacked"
-unzip -q "$zip" -d "$work/unpacked" || fail "unzip"
-[ "$(ls "$work/unpacked")" = "$name" ] || fail "the zip does not unpack to one folder $name: $(ls "$work/unpacked")"
-root=$work/unpacked/$name
+# Into a folder named outside any one code page, as a user anywhere may have it.
+unpacked="$work/Программы 音楽 Música"
+mkdir "$unpacked"
+unzip -q "$zip" -d "$unpacked" || fail "unzip"
+[ "$(ls "$unpacked")" = "$name" ] || fail "the zip does not unpack to one folder $name: $(ls "$unpacked")"
+root=$unpacked/$name
 
 # -- what it holds: these, the skins, and nothing else
-expected="Pellamy.exe Lame_enc.dll skinpack.exe skininfo.exe gallery.exe README.txt NOTICES.txt
+expected="Pellamy.exe Lame_enc.dll skinpack.exe skininfo.exe gallery.exe README.txt NOTICES.txt LICENSE.txt
   licenses/LAME/COPYING.txt licenses/LAME/LICENSE.txt licenses/libjpeg-turbo/LICENSE.md.txt
   licenses/libjpeg-turbo/README.ijg.txt licenses/libjpeg-turbo/zlib-License.txt licenses/mingw-w64/copyright.txt"
 for f in $expected; do [ -f "$root/$f" ] || fail "$f missing"; done
@@ -41,6 +43,8 @@ extra=$(cd "$root" && find . -type f | sed 's|^\./||' | grep -v -x -F "$(echo $e
 # Every skin of ours, as committed, and only those; the zip's own skininfo.exe
 # reads each.
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
+# The flows find controls with the build's wintree.exe, which the zip does not hold.
+export WINTREE=$build/bin/wintree.exe
 source "$here/driver.sh"
 pellamy_prefix
 # No window manager on the virtual display (as scripts/test sets its prefix).
@@ -85,7 +89,10 @@ for statement in 'This software is based in part on the work of the Independent 
   grep -q -F "$statement" "$notices" || fail "NOTICES.txt does not say: $statement"
 done
 grep -q -E '^    [0-9a-f]{40}' "$notices" || fail "NOTICES.txt names no source revision"
-for text in README.txt NOTICES.txt; do
+grep -q '^MIT License' "$root/LICENSE.txt" || fail "LICENSE.txt is not Pellamy's MIT licence"
+cmp -s <(tr -d '\r' <"$root/LICENSE.txt") "$source_dir/LICENSE" || fail "LICENSE.txt is not the source's LICENSE"
+grep -q -F "Pellamy-1.03-source.zip" "$notices" || fail "NOTICES.txt does not say where the source zip is"
+for text in README.txt NOTICES.txt LICENSE.txt; do
   ! grep -q '@[A-Z_]*@' "$root/$text" || fail "$text has an unfilled @VARIABLE@"
   [ "$(grep -c $'\r$' "$root/$text")" -eq "$(wc -l <"$root/$text")" ] || fail "$text does not end its lines in CR LF"
 done
@@ -108,16 +115,42 @@ exports=$(x86_64-w64-mingw32-objdump -p "$root/Lame_enc.dll" | sed -n '/\[Ordina
   sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
 [ "$exports" = "beCloseStream beDeinitStream beEncodeChunk beInitStream " ] || fail "Lame_enc.dll exports: $exports"
 
+# -- the source zip beside it: this source as built, and LAME's very source
+# package, the one whose licence texts and version the notices give
+source_zip=$build/Pellamy-1.03-source.zip
+[ -f "$source_zip" ] || fail "no $source_zip"
+mkdir "$work/source"
+unzip -q "$source_zip" -d "$work/source" || fail "unzip of the source zip"
+src_root=$work/source/Pellamy-1.03-source
+[ "$(ls "$work/source")" = Pellamy-1.03-source ] || fail "the source zip does not unpack to one folder"
+for f in $(git -C "$source_dir" ls-files -- LICENSE README.md CMakeLists.txt scripts src/encoder src/app); do
+  cmp -s "$source_dir/$f" "$src_root/$f" || fail "the source zip's $f is not the built source's"
+done
+[ "$(cd "$src_root" && find . -type f -not -path './third-party/*' | wc -l)" -eq "$(git -C "$source_dir" ls-files | wc -l)" ] ||
+  fail "the source zip does not hold exactly the source's files"
+kept=$deps/share/source/lame
+lame_files=$(cd "$src_root/third-party/lame" && ls | tr '\n' ' ')
+[ "$lame_files" = "$(cd "$kept" && ls | tr '\n' ' ')" ] || fail "third-party/lame holds $lame_files"
+for f in "$kept"/*; do cmp -s "$f" "$src_root/third-party/lame/$(basename "$f")" || fail "third-party/lame/$(basename "$f") differs"; done
+for f in $(sed -n 's/^Files: //p' "$licenses/lame/SOURCE"); do
+  [ -f "$src_root/third-party/lame/$f" ] || fail "the source zip lacks $f, named in the notices"
+done
+# The .dsc's checksums hold for the tarballs beside it: an intact source package.
+(cd "$src_root/third-party/lame" && sed -n '/^Checksums-Sha256:/,/^[^ ]/p' lame_*.dsc | grep '^ ' |
+  awk '{print $1 "  " $3}' | sha256sum -c --quiet) || fail "the LAME source package's checksums do not hold"
+grep -q "^Version: $(sed -n 's/^Version: //p' "$licenses/lame/SOURCE")\$" "$src_root"/third-party/lame/lame_*.dsc ||
+  fail "the LAME source package is not the version Lame_enc.dll was built from"
+
 # -- Pellamy.exe from the unpacked folder on a CUE/BIN image: three tracks of
-# noise; the middle one ripped
-image="$work/an image"
+# noise; the middle one ripped, all in folders named in several scripts
+image="$work/диск Música"
 mkdir "$image"
 sectors=(100 150 80)
 head -c $(((sectors[0] + sectors[1] + sectors[2]) * 2352)) /dev/urandom >"$image/disc.bin"
 msf() { printf '%02d:%02d:%02d' $(($1 / 4500)) $(($1 / 75 % 60)) $(($1 % 75)); }
 printf 'FILE "disc.bin" BINARY\r\n  TRACK 01 AUDIO\r\n    INDEX 01 %s\r\n  TRACK 02 AUDIO\r\n    INDEX 01 %s\r\n  TRACK 03 AUDIO\r\n    INDEX 01 %s\r\n' \
   "$(msf 0)" "$(msf "${sectors[0]}")" "$(msf $((sectors[0] + sectors[1])))" >"$image/disc.cue"
-out=$work/out
+out="$work/выход 出力"
 mkdir "$out"
 export PELLAMY_BIN=$root
 pellamy_start "--virtual-cd=$(winpath "$image/disc.cue")" || fail "no window"
@@ -138,4 +171,4 @@ bytes=$((sectors[1] * 2352))
 cmp -s <(tail -c +49 "$wav") <(tail -c +$((sectors[0] * 2352 + 1)) "$image/disc.bin" | head -c "$bytes") ||
   fail "track 2.wav does not hold the image's second track"
 echo "$name.zip: $(cd "$root" && find . -type f | wc -l) files, $skins skin(s), notices and imports checked;" \
-  "Pellamy.exe from it ripped track 2 of a CUE/BIN image byte for byte"
+  "Pellamy.exe from it ripped track 2 of a CUE/BIN image byte for byte; the source zip checked"

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "base/Utf8Path.h"
 #include "ripper/CueSheet.h"
 #include "ripper/VirtualDisc.h"
 #include "support/WaveFile.h"
@@ -366,6 +367,50 @@ TEST_F(CueSheetTest, FileNamesAreRelativeToTheSheet) {
     // A sheet written on Windows.
     EXPECT_NO_THROW(Load("FILE \"audio\\take one.bin\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "sheets/win.cue"));
   }
+}
+
+// Folders and files named in any script; a sheet written by an older program
+// in a Windows code page names the same file.
+TEST_F(CueSheetTest, NamesInAnyScriptAndSheetsInAWindowsCodePage) {
+  const std::vector<std::uint8_t> bin = WriteBin("Музыка 音楽/Música.bin", 10, 8);
+  for (const std::string name : {"Música.bin", "M\xFAsica.bin"}) {
+    std::unique_ptr<TVirtualDisc> disc;
+    EXPECT_NO_THROW(
+        disc = Load("FILE \"" + name + "\" BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "Музыка 音楽/disc.cue"));
+    if (disc) {
+      EXPECT_EQ(Read(*disc, 0, 10), bin) << name;
+    }
+  }
+}
+
+// What a sheet names, for the disc and each track, as the disc's CD-Text.
+TEST_F(CueSheetTest, NamesForTheDiscAndItsTracks) {
+  WriteBin("disc.bin", 20, 9);
+  const std::unique_ptr<TVirtualDisc> disc = Load(
+      "REM GENRE Jazz\nCATALOG 0724356789012\nTITLE \"Caf\xE9 Nights\"\nPERFORMER \"The Trio\"\n"
+      "FILE \"disc.bin\" BINARY\n"
+      "TRACK 01 AUDIO\n TITLE \"First\"\n PERFORMER \"Guest\"\n SONGWRITER Someone\n INDEX 01 00:00:00\n"
+      "TRACK 02 AUDIO\n TITLE Second\n ISRC USXX19800001\n INDEX 01 00:00:10\n");
+  const TCdText& text = disc->CdText();
+  EXPECT_EQ(text.Genre, "Jazz");
+  EXPECT_EQ(text.Track(0), (TTrackText{"Caf\u00e9 Nights", "The Trio", "", "", "", "", "0724356789012"}));
+  EXPECT_EQ(text.Track(1), (TTrackText{"First", "Guest", "Someone", "", "", "", ""}));
+  EXPECT_EQ(text.Track(2), (TTrackText{"Second", "", "", "", "", "", "USXX19800001"}));
+  EXPECT_TRUE(Load("FILE \"disc.bin\" BINARY\nTRACK 01 AUDIO\nTITLE\nINDEX 01 00:00:00\n")->CdText().Empty())
+      << "a TITLE without its text is passed over";
+}
+
+TEST(Utf8Text, MalformedTextIsReadAsWindows1252) {
+  const struct {
+    std::string In, Out;
+  } cases[] = {
+      {"plain", "plain"},      {"Música 音楽 \xF0\x9F\x8E\xB5", "Música 音楽 \xF0\x9F\x8E\xB5"},  // kept
+      {"M\xFAsica", "Música"}, {"\x80 \x9F", "€ Ÿ"},
+      {"\xC0\x80", "À€"},       // overlong
+      {"\xED\xA0\x80", "í €"},  // a surrogate
+      {"\xE2\x82", "â‚"},       // cut short
+  };
+  for (const auto& c : cases) EXPECT_EQ(EightBitToUtf8(c.In), c.Out) << c.In;
 }
 
 TEST_F(CueSheetTest, NinetyNineTracksFitButNotAHundred) {

@@ -2,9 +2,12 @@
 // status texts, failures, one rip at a time, and Synchronize.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <future>
+#include <thread>
 
 #include "base/Exceptions.h"
 #include "ripper/MP3export.h"
@@ -192,6 +195,29 @@ class ProbeThread : public TThread {
     throw Exception("ends the thread");
   }
 };
+
+// A program returns from main once its rips are over; a self-freeing thread
+// still on its last lines then would meet the static objects destroyed.
+TEST(Thread, WaitingForSelfFreeingThreadsWaitsForTheirSystemThreads) {
+  static std::atomic<int> exited{0};
+  struct Lingering : TThread {
+    Lingering() { SetFreeOnTerminate(true); }
+    void Execute() override {
+      // Runs when the system thread exits, after the object has freed itself.
+      struct AtExit {
+        ~AtExit() {
+          std::this_thread::sleep_for(std::chrono::milliseconds(30));
+          ++exited;
+        }
+      };
+      thread_local AtExit atExit;
+      (void)atExit;
+    }
+  };
+  for (int i = 0; i < 3; ++i) (new Lingering)->Start();
+  TThread::JoinSelfFreeing();
+  EXPECT_EQ(exited, 3);
+}
 
 TEST(Thread, SynchronizeRunsOnTheUiThreadAndCarriesFailuresBack) {
   QueueDispatcher dispatcher;

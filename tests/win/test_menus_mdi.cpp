@@ -21,6 +21,7 @@
 #include "gui/gdi/ImgList.h"
 #include "gui/gdi/WideText.h"
 #include "support_app.h"
+#include "support_ink.h"
 
 namespace pellamy::test {
 namespace {
@@ -383,11 +384,7 @@ TEST(Menus, OwnerDrawnItemsAreMeasuredAndDrawn) {
   const std::uint32_t highlight = ColorToPixel(clHighlight);
   EXPECT_EQ(bmp.PixelAt(1, 1), highlight);
   EXPECT_EQ(bmp.PixelAt(158, 18), highlight);
-  int textPixels = 0;
-  for (int y = 0; y < 20; ++y)
-    for (int x = 0; x < 160; ++x)
-      if (bmp.PixelAt(x, y) == ColorToPixel(clHighlightText)) ++textPixels;
-  EXPECT_GT(textPixels, 10);
+  EXPECT_GT(InkPixels(bmp, RECT{0, 0, 160, 20}, highlight), 10);
   dis.itemState = 0;
   SendMessageW(f.form.Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
   EXPECT_EQ(bmp.PixelAt(1, 1), ColorToPixel(clMenu));

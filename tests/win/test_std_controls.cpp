@@ -20,6 +20,7 @@
 #include "gui/forms/Forms.h"
 #include "gui/gdi/Bitmap.h"
 #include "support_app.h"
+#include "support_ink.h"
 
 namespace pellamy::test {
 namespace {
@@ -638,16 +639,9 @@ TEST(StdControls, BitBtnPlacesGlyphAndCaptionByLayout) {
   // The caption is drawn beside the glyph, not over it.
   button->SetLayout(blGlyphLeft);
   TBitmap bmp = Print(h, 80, 48);
-  const std::uint32_t text = ColorToPixel(clBtnText);
-  int textPixels = 0, leftOfGlyphEnd = 0;
-  for (int y = 0; y < 48; ++y)
-    for (int x = 4; x < 76; ++x)
-      if (bmp.PixelAt(x, y) == text) {
-        ++textPixels;
-        if (x < 4 + 16 + 4) ++leftOfGlyphEnd;
-      }
-  EXPECT_GT(textPixels, 10);
-  EXPECT_EQ(leftOfGlyphEnd, 0);
+  const std::uint32_t face = ColorToPixel(clBtnFace), glyph = 0xFF0000u;
+  EXPECT_GT(InkPixels(bmp, RECT{4 + 16 + 4, 4, 76, 44}, face, glyph), 10);
+  EXPECT_EQ(InkPixels(bmp, RECT{4, 4, 4 + 16 + 4, 44}, face, glyph), 0);
   EXPECT_EQ(CalcButtonLayout(RECT{0, 0, 100, 40}, SIZE{16, 16}, SIZE{30, 13}, blGlyphLeft, -1, -1).GlyphPos.x, 18);
   EXPECT_EQ(CalcButtonLayout(RECT{0, 0, 100, 40}, SIZE{16, 16}, SIZE{30, 13}, blGlyphLeft, -1, 4).TextRect.left,
             25 + 16 + 4);

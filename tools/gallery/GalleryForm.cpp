@@ -191,11 +191,12 @@ void TGalleryForm::ShowSkin() {
   for (auto& [item, path] : FSkinItems) item->SetChecked(on && SameFile(path, file));
   mnuNoSkin->SetChecked(!on);
   if (on) {
-    const std::string name = SkinData1->SkinName.empty() ? FileNamePart(file) : SkinData1->SkinName;
-    SetCaption(std::string(kCaption) + " - " + AnsiToUtf8(name));
+    // A skin's description is 8-bit text of the system's code page; file names are UTF-8.
+    const std::string name = SkinData1->SkinName.empty() ? FileNamePart(file) : AnsiToUtf8(SkinData1->SkinName);
+    SetCaption(std::string(kCaption) + " - " + name);
   } else {
     SetCaption(kCaption);
-    if (!file.empty() && SkinData1->SkinEmpty) Status("No skin loaded from " + AnsiToUtf8(FileNamePart(file)));
+    if (!file.empty() && SkinData1->SkinEmpty) Status("No skin loaded from " + FileNamePart(file));
   }
 }
 

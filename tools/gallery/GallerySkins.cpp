@@ -24,7 +24,7 @@ TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args, const 
   const std::string skin = "--skin=";
   for (const std::string& arg : args) {
     if (arg.compare(0, skin.size(), skin) == 0) {
-      options.SkinFile = Utf8ToAnsi(arg.substr(skin.size()));
+      options.SkinFile = arg.substr(skin.size());
     } else {
       options.Error = "Unknown option " + arg + "\n\n" + kUsage;
       break;
@@ -34,24 +34,24 @@ TGalleryOptions ParseGalleryOptions(const std::vector<std::string>& args, const 
 }
 
 std::string ProgramFolder() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string file(path, n);
+  wchar_t path[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::string file = WideToUtf8(std::wstring(path, n));
   const std::size_t slash = file.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
 }
 
 std::vector<std::string> SkinFilesIn(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*.tmp").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Utf8ToWide(folder + "*.tmp").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    const std::string name = found.cFileName;
+    const std::string name = WideToUtf8(found.cFileName);
     // The pattern also matches longer extensions through short names.
     const bool tmp = name.size() > 4 && Lower(name.substr(name.size() - 4)) == ".tmp";
     if (tmp && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) names.push_back(name);
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     const std::string la = Lower(a), lb = Lower(b);
@@ -62,7 +62,7 @@ std::vector<std::string> SkinFilesIn(const std::string& folder) {
 
 std::string SkinCaption(const std::string& fileName) {
   std::string caption;
-  for (char c : AnsiToUtf8(fileName)) {
+  for (char c : fileName) {
     caption += c;
     if (c == '&') caption += '&';
   }

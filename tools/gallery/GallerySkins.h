@@ -3,9 +3,8 @@
 //   ParseGalleryOptions   --skin=FILE, else rip.tmp next to the gallery
 //   ProgramFolder         the folder gallery.exe is in
 //   SkinFilesIn           the skin files (*.tmp) of a folder, by name
-// Skin file paths are in the ANSI code page, as the skin component opens
-// them; AnsiToUtf8 (gui/gdi/WideText.h) and SkinCaption turn them into
-// texts to show.
+// Skin file paths are UTF-8, as the skin component opens them; SkinCaption
+// turns a file name into a menu caption.
 #pragma once
 
 #include <string>
@@ -35,7 +34,7 @@ std::string ProgramFolder();
 // ends in a path delimiter, in name order regardless of letter case.
 std::vector<std::string> SkinFilesIn(const std::string& folder);
 
-// A file name as a menu shows it: from the ANSI code page to UTF-8, with "&"
+// A file name as a menu shows it, with "&"
 // doubled so that it is not taken for an accelerator mark.
 std::string SkinCaption(const std::string& fileName);
 

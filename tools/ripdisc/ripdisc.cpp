@@ -9,7 +9,13 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "base/CommandLine.h"
 #include "base/Exceptions.h"
 #include "ripper/CueSheet.h"
 #include "ripper/DriveFaults.h"
@@ -91,13 +97,27 @@ int Usage() {
   return 2;
 }
 
-int Run(int argc, char** argv) {
+// The folder holding the program, where an optional Pellamy.ini lives.
+std::string ProgramFolder(const char* argv0) {
+  std::string path = argv0 != nullptr ? argv0 : "";
+#ifdef _WIN32
+  wchar_t wide[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    path.assign(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), path.data(), bytes, nullptr, nullptr);
+  }
+#endif
+  return path.substr(0, path.find_last_of("/\\") + 1);
+}
+
+int Run(const std::vector<std::string>& args, const std::string& programFolder) {
   bool virtualCd = false;
   std::string cue, outputDir, faults;
   std::set<int> tracks;
   TConsoleWindow window;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
+  for (const std::string& arg : args) {
     if (arg == "--virtual-cd") {
       virtualCd = true;
     } else if (arg.rfind("--virtual-cd=", 0) == 0) {
@@ -129,8 +149,7 @@ int Run(int argc, char** argv) {
     }
   }
   if (outputDir.empty() || (!faults.empty() && !virtualCd)) return Usage();
-  const std::string program = argc > 0 ? argv[0] : "";
-  LoadProgramIni(program.substr(0, program.find_last_of("/\\") + 1));
+  LoadProgramIni(programFolder);
   const char last = outputDir.back();
   if (last != '/' && last != '\\') outputDir += (outputDir.find('\\') != std::string::npos ? '\\' : '/');
 
@@ -189,8 +208,12 @@ int Run(int argc, char** argv) {
 }  // namespace pellamy
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Paths are UTF-8 text; a console shows them so.
+  SetConsoleOutputCP(CP_UTF8);
+#endif
   try {
-    return pellamy::Run(argc, argv);
+    return pellamy::Run(pellamy::ProgramArguments(argc, argv), pellamy::ProgramFolder(argc > 0 ? argv[0] : nullptr));
   } catch (const pellamy::EAbort&) {
     std::fprintf(stderr, "ripdisc: the ASPI library wnaspi32.dll cannot be loaded\n");
     return 1;

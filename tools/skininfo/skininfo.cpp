@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/CommandLine.h"
+#include "base/Utf8Path.h"
 #include "skin/file/SkinRead.h"
 #include "skin/model/WinSkinData.h"
 
@@ -32,7 +34,7 @@ int Usage() {
 }
 
 std::vector<std::uint8_t> ReadFile(const std::string& path, bool& ok) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pellamy::PathFromUtf8(path), std::ios::binary);
   ok = false;
   if (!in) {
     std::fprintf(stderr, "skininfo: cannot open %s\n", path.c_str());
@@ -152,7 +154,7 @@ bool Open(const std::string& path, pellamy::TSkinReader& reader) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = pellamy::ProgramArguments(argc, argv);
   if (args.size() == 2 && args[0] == "--model") return PrintModel(args[1]);
   pellamy::TSkinReader reader;
   if (args.size() == 1 && args[0].rfind("--", 0) != 0) {

@@ -23,18 +23,8 @@ inline std::string WideToUtf8(const std::wstring& text) {
   return s;
 }
 
-// Text in the ANSI code page (what the 8-bit file calls take and give) and
-// UTF-8 (what the class library shows), each way.
-inline std::string Utf8ToAnsi(const std::string& text) {
-  const std::wstring wide = Utf8ToWide(text);
-  if (wide.empty()) return {};
-  const int n =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
+// Text in the ANSI code page (what older files such as a skin's description
+// hold) as UTF-8, the library's text.
 inline std::string AnsiToUtf8(const std::string& text) {
   if (text.empty()) return {};
   const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

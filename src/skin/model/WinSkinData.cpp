@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "base/Exceptions.h"
+#include "base/Utf8Path.h"
 #include "skin/file/SkinIni.h"
 #include "skin/file/SkinRead.h"
 
@@ -189,8 +190,9 @@ void TSkinData::SetSkinFile(const std::string& value) {
     return;
   }
   std::error_code error;
-  if (value.empty() || !std::filesystem::is_regular_file(std::filesystem::path(value), error)) return;
-  std::ifstream in(value, std::ios::binary);
+  const std::filesystem::path path = PathFromUtf8(value);
+  if (value.empty() || !std::filesystem::is_regular_file(path, error)) return;
+  std::ifstream in(path, std::ios::binary);
   if (!in) return;
   SkinBytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   LoadSkin();
