@@ -142,10 +142,73 @@ bool ReadTrackAudio(TSectorSource& drive, std::int32_t startSector, std::int32_t
   }
   reader.DefeatCache(first);
 
+  // Chunks whose passes differ wait in a window with the chunks after them,
+  // so that one cache flush per round of re-reads serves all of them; the
+  // window is emptied, in order, once it is full or the track ends.
   struct TVotes {
     int Count = 0;
     std::vector<std::uint8_t> Data;
   };
+  struct TChunk {
+    std::int32_t First = 0;
+    int Count = 0;
+    std::vector<std::uint8_t> Data;
+    std::vector<std::map<std::uint64_t, TVotes>> Votes;  // empty when the passes agreed
+    std::vector<const TVotes*> Agreed;
+    bool Vote(int k, std::uint64_t print, const std::uint8_t* data, int agreeing) {
+      if (print == 0 || Agreed[k]) return false;
+      TVotes& v = Votes[k][print];
+      ++v.Count;
+      if (v.Data.empty() && data) v.Data.assign(data, data + kRawSectorBytes);
+      if (v.Count >= agreeing && !v.Data.empty()) Agreed[k] = &v;
+      return true;
+    }
+    bool Settled() const {
+      return std::all_of(Agreed.begin(), Agreed.end(), [](const TVotes* v) { return v != nullptr; });
+    }
+  };
+  constexpr std::size_t kWindowChunks = 32;
+  std::vector<TChunk> window;
+  bool pending = false;
+
+  auto flushWindow = [&]() -> bool {
+    for (int round = 0; pending && round < options.MaxRereads; ++round) {
+      bool open = false;
+      for (const TChunk& w : window) open = open || (!w.Votes.empty() && !w.Settled());
+      if (!open) break;
+      if (stop && stop()) return false;
+      reader.DefeatCache(window.front().First);
+      for (TChunk& w : window) {
+        if (w.Votes.empty() || w.Settled()) continue;
+        reader.ReadOnce(w.First, w.Count, buffer.data(), good, true);
+        Prints(buffer.data(), good, prints);
+        for (int k = 0; k < w.Count; ++k)
+          w.Vote(k, prints[k], buffer.data() + std::size_t(k) * kRawSectorBytes, options.Agreeing);
+      }
+    }
+    for (TChunk& w : window) {
+      // Sectors without agreement get the likeliest read, or silence when
+      // every read failed, and are reported.
+      for (int k = 0; k < w.Count && !w.Votes.empty(); ++k) {
+        const TVotes* chosen = w.Agreed[k];
+        if (!chosen) {
+          report.Suspicious.push_back(trackSector(w.First + k));
+          for (const auto& [key, v] : w.Votes[k])
+            if (!v.Data.empty() && (!chosen || v.Count > chosen->Count)) chosen = &v;
+        }
+        std::uint8_t* out = w.Data.data() + std::size_t(k) * kRawSectorBytes;
+        if (chosen)
+          std::memcpy(out, chosen->Data.data(), kRawSectorBytes);
+        else
+          std::memset(out, 0, kRawSectorBytes);
+      }
+      emit(w.First, w.Count, w.Data.data());
+    }
+    window.clear();
+    pending = false;
+    return true;
+  };
+
   for (std::int32_t c = first; c < last; c += per) {
     if (stop && stop()) return false;
     const int n = std::min<std::int32_t>(per, last - c);
@@ -154,50 +217,29 @@ bool ReadTrackAudio(TSectorSource& drive, std::int32_t startSector, std::int32_t
     Prints(buffer.data(), good, prints);
     bool same = true;
     for (int k = 0; k < n; ++k) same = same && prints[k] != 0 && prints[k] == pass1[at + k];
-    if (same) {
+    if (same && window.empty()) {
       emit(c, n, buffer.data());
       continue;
     }
-    // The passes differ: read again until 8 reads of every sector agree.
-    ++report.RereadChunks;
-    std::vector<std::map<std::uint64_t, TVotes>> votes(static_cast<std::size_t>(n));
-    std::vector<const TVotes*> agreed(static_cast<std::size_t>(n), nullptr);
-    auto vote = [&](int k, std::uint64_t print, const std::uint8_t* data) {
-      if (print == 0 || agreed[k]) return;
-      TVotes& v = votes[k][print];
-      ++v.Count;
-      if (v.Data.empty() && data) v.Data.assign(data, data + kRawSectorBytes);
-      if (v.Count >= options.Agreeing && !v.Data.empty()) agreed[k] = &v;
-    };
-    for (int k = 0; k < n; ++k) {
-      vote(k, pass1[at + k], nullptr);
-      vote(k, prints[k], buffer.data() + std::size_t(k) * kRawSectorBytes);
-    }
-    auto settled = [&] { return std::all_of(agreed.begin(), agreed.end(), [](const TVotes* v) { return v; }); };
-    for (int attempt = 0; attempt < options.MaxRereads && !settled(); ++attempt) {
-      if (stop && stop()) return false;
-      reader.DefeatCache(c);
-      reader.ReadOnce(c, n, buffer.data(), good, true);
-      Prints(buffer.data(), good, prints);
-      for (int k = 0; k < n; ++k) vote(k, prints[k], buffer.data() + std::size_t(k) * kRawSectorBytes);
-    }
-    // Sectors without agreement get the likeliest read, or silence when
-    // every read failed, and are reported.
-    for (int k = 0; k < n; ++k) {
-      std::uint8_t* out = buffer.data() + std::size_t(k) * kRawSectorBytes;
-      const TVotes* chosen = agreed[k];
-      if (!chosen) {
-        report.Suspicious.push_back(trackSector(c + k));
-        for (const auto& [key, v] : votes[k])
-          if (!v.Data.empty() && (!chosen || v.Count > chosen->Count)) chosen = &v;
+    TChunk chunk;
+    chunk.First = c;
+    chunk.Count = n;
+    chunk.Data.assign(buffer.begin(), buffer.begin() + std::ptrdiff_t(n) * kRawSectorBytes);
+    if (!same) {
+      // The passes differ: read again until 8 reads of every sector agree.
+      ++report.RereadChunks;
+      chunk.Votes.resize(std::size_t(n));
+      chunk.Agreed.assign(std::size_t(n), nullptr);
+      for (int k = 0; k < n; ++k) {
+        chunk.Vote(k, pass1[at + k], nullptr, options.Agreeing);
+        chunk.Vote(k, prints[k], buffer.data() + std::size_t(k) * kRawSectorBytes, options.Agreeing);
       }
-      if (chosen)
-        std::memcpy(out, chosen->Data.data(), kRawSectorBytes);
-      else
-        std::memset(out, 0, kRawSectorBytes);
+      pending = true;
     }
-    emit(c, n, buffer.data());
+    window.push_back(std::move(chunk));
+    if (window.size() >= kWindowChunks && !flushWindow()) return false;
   }
+  if (!window.empty() && !flushWindow()) return false;
   return true;
 }
 
