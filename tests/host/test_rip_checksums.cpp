@@ -62,8 +62,8 @@ TEST(TrackChecksumsTest, SilenceAsInTheVerifierSuite) {
 }
 
 TEST(TrackChecksumsTest, SkippedSamplesAndTheV2CarryFollowTheDefinition) {
-  // From the definition published on HydrogenAudio (thread 61468) and used by
-  // accuraterip-checksum: sample k (1-based) adds k * sample; the disc's first
+  // From the definition published on the HydrogenAudio forum and used by
+  // leo-bogert/accuraterip-checksum: sample k (1-based) adds k * sample; the disc's first
   // track starts at k = 5 * 588, its last stops 5 * 588 samples before its end;
   // v2 adds the high 32 bits of each 64-bit product too.
   // With every sample 1 over n samples the sum is that of the counted k.
