@@ -213,7 +213,7 @@ void TMainForm::cbbSourceDriverSelect(TComponent*) {
 
 void TMainForm::lvCdTracksDblClick(TComponent*) {
   const int item = lvCdTracks->Selected();
-  if (item >= 0) lvCdTracks->SetChecked(item, !lvCdTracks->Checked(item));
+  if (item >= 0 && FDataRows.count(item) == 0) lvCdTracks->SetChecked(item, !lvCdTracks->Checked(item));
 }
 
 void TMainForm::MouseEffectImage1Click(TComponent*) {
@@ -254,7 +254,9 @@ void TMainForm::SetStatus(const std::string& text) {
 
 void TMainForm::ClearRows() {
   Synchronize([&] {
-    if (!FStopping) lvCdTracks->ClearItems();
+    if (FStopping) return;
+    lvCdTracks->ClearItems();
+    FDataRows.clear();
   });
 }
 
@@ -263,6 +265,17 @@ void TMainForm::AddRow(const std::string& caption, const std::string& time) {
     if (FStopping) return;
     const int item = lvCdTracks->AddItem(caption);
     lvCdTracks->AddSubItem(item, time);
+  });
+}
+
+void TMainForm::AddDataRow(const std::string& caption, const std::string& time) {
+  Synchronize([&] {
+    if (FStopping) return;
+    const int item = lvCdTracks->AddItem(caption);
+    lvCdTracks->AddSubItem(item, time);
+    lvCdTracks->AddSubItem(item, "Data");
+    FDataRows.insert(item);
+    lvCdTracks->SetCheckable(item, false);
   });
 }
 
@@ -278,7 +291,8 @@ bool TMainForm::RowTicked(int index) {
   bool ticked = false;
   Synchronize([&] {
     // A row that is gone (another drive was chosen) is not ticked.
-    if (!FStopping && index >= 0 && index < lvCdTracks->ItemCount()) ticked = lvCdTracks->Checked(index);
+    if (!FStopping && index >= 0 && index < lvCdTracks->ItemCount() && FDataRows.count(index) == 0)
+      ticked = lvCdTracks->Checked(index);
   });
   return ticked;
 }

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 
 #include "app/MouseEffectImage.h"
@@ -56,6 +57,8 @@ class TMainForm : public TForm, public TRipWindow {
   // and none touches the window once it is closing.
   void ClearRows() override;
   void AddRow(const std::string& caption, const std::string& time) override;
+  // "Data" in the comment column and no check box.
+  void AddDataRow(const std::string& caption, const std::string& time) override;
   int RowCount() override;
   bool RowTicked(int index) override;
   int OutputTypeIndex() override;
@@ -68,6 +71,7 @@ class TMainForm : public TForm, public TRipWindow {
   void BuildSkinData();
   void FormCloseQuery(TComponent* sender, bool& canClose);
   bool FStopping = false;
+  std::set<int> FDataRows;
 };
 
 // Waits until every rip worker has ended, serving their calls meanwhile.

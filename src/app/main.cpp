@@ -10,7 +10,9 @@
 #include "gui/forms/Application.h"
 #include "gui/gdi/WideText.h"
 #include "ripper/CueSheet.h"
+#include "ripper/DriveFaults.h"
 #include "ripper/DriveScan.h"
+#include "ripper/RipSettings.h"
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
 #include "skin/hooks/SkinWindows.h"
@@ -18,8 +20,10 @@
 
 namespace {
 
-// --virtual-cd[=FILE.cue] adds the virtual drive; nothing else is taken.
-bool VirtualCdArgument(std::string& cue) {
+// --virtual-cd[=FILE.cue] adds the virtual drive, --virtual-cd-faults=FILE
+// makes it faulty, --read-offset=N sets the drive's offset; nothing else is
+// taken.
+bool VirtualCdArgument(std::string& cue, std::string& faults) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   bool wanted = false;
@@ -30,6 +34,11 @@ bool VirtualCdArgument(std::string& cue) {
     } else if (arg.rfind("--virtual-cd=", 0) == 0) {
       wanted = true;
       cue = arg.substr(13);
+    } else if (arg.rfind("--virtual-cd-faults=", 0) == 0) {
+      faults = arg.substr(20);
+    } else if (arg.rfind("--read-offset=", 0) == 0) {
+      pellamy::RipSettings().ReadOffset = pellamy::ParseReadOffsetOption(arg.substr(14));
+      pellamy::RipSettings().OffsetGiven = true;
     }
   }
   LocalFree(argv);
@@ -47,13 +56,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   UseSkinWindows();
 
   std::unique_ptr<VirtualCdDeviceIo> virtualDrive;
-  std::string cue;
-  if (VirtualCdArgument(cue)) {
+  std::string cue, faults;
+  bool wanted = false;
+  try {
+    wanted = VirtualCdArgument(cue, faults);
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string program = length > 0 && length < MAX_PATH ? WideToUtf8(path) : "";
+    LoadProgramIni(program.substr(0, program.find_last_of("/\\") + 1));
+  } catch (const std::exception& e) {
+    application->ShowException(e.what());
+    return 1;
+  }
+  if (wanted) {
     try {
       const char letter = FirstFreeDriveLetter();
       if (letter == 0) throw Exception("No free drive letter for the virtual CD drive");
       virtualDrive = std::make_unique<VirtualCdDeviceIo>(letter, cue.empty() ? MakeDemoDisc() : LoadCueImage(cue),
                                                          &PlatformDeviceIo());
+      if (!faults.empty()) virtualDrive->SetFaults(LoadDriveFaults(faults));
       SetDeviceIo(virtualDrive.get());
     } catch (const std::exception& e) {
       application->ShowException(e.what());

@@ -14,6 +14,8 @@ class TRipWindow {
   // Track list rows.
   virtual void ClearRows() = 0;
   virtual void AddRow(const std::string& caption, const std::string& time) = 0;
+  // A data track's row: shown with "Data", never ticked.
+  virtual void AddDataRow(const std::string& caption, const std::string& time) { AddRow(caption, time); }
   virtual int RowCount() = 0;
   virtual bool RowTicked(int index) = 0;
 

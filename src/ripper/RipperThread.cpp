@@ -16,6 +16,9 @@ std::mutex gRipTurn;
 std::mutex gCountLock;
 std::condition_variable gCountChanged;
 int gActive = 0;
+std::string gLastLog;
+std::vector<int> gLastErrorTracks;
+std::string gLastFailure;
 
 }  // namespace
 
@@ -52,6 +55,21 @@ void TCdRipperThread::WaitForAll() {
   TThread::JoinSelfFreeing();
 }
 
+std::string TCdRipperThread::LastLogName() {
+  std::lock_guard lock(gCountLock);
+  return gLastLog;
+}
+
+std::string TCdRipperThread::LastFailure() {
+  std::lock_guard lock(gCountLock);
+  return gLastFailure;
+}
+
+std::vector<int> TCdRipperThread::LastErrorTracks() {
+  std::lock_guard lock(gCountLock);
+  return gLastErrorTracks;
+}
+
 int TCdRipperThread::ActiveCount() {
   std::lock_guard lock(gCountLock);
   return gActive;
@@ -59,13 +77,35 @@ int TCdRipperThread::ActiveCount() {
 
 void TCdRipperThread::Execute() {
   std::lock_guard turn(gRipTurn);
+  {
+    std::lock_guard lock(gCountLock);
+    gLastFailure.clear();
+    gLastLog.clear();
+    gLastErrorTracks.clear();
+  }
   try {
     FTrackList.SetStatus("Ripping start ...");
     const int rows = FTrackList.RowCount();
     for (int i = 0; i < rows; ++i) {
       if (FTrackList.RowTicked(i)) FManager->RipTrack(i + 1);
     }
-    FTrackList.SetStatus("Ripping completed!");
+    // A rip with suspicious positions says so; the log tells where.
+    const std::string log = FManager->WriteRipLog();
+    const bool errors = !TracksWithErrors(FManager->Rips()).empty();
+    {
+      std::lock_guard lock(gCountLock);
+      gLastLog = log;
+      gLastErrorTracks = TracksWithErrors(FManager->Rips());
+    }
+    const bool logMissing = log.empty() && !FManager->Rips().empty();
+    FTrackList.SetStatus(errors || logMissing ? kStatusCompletedWithErrors : kStatusCompleted);
+  } catch (const std::exception& e) {
+    {
+      std::lock_guard lock(gCountLock);
+      gLastFailure = e.what();
+    }
+    FManager.reset();
+    throw;  // ends the run; the failure is dropped with the worker
   } catch (...) {
     FManager.reset();
     throw;  // ends the run; the failure is dropped with the worker

@@ -4,12 +4,16 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/Thread.h"
 #include "ripper/RipWindow.h"
 #include "ripper/ScsiManagerUnit.h"
 
 namespace pellamy {
+
+inline constexpr char kStatusCompleted[] = "Ripping completed!";
+inline constexpr char kStatusCompletedWithErrors[] = "Ripping completed with errors: see the log";
 
 class TCdRipperThread : public TThread {
  public:
@@ -24,6 +28,12 @@ class TCdRipperThread : public TThread {
   // Waits until every worker has ended and freed itself.
   static void WaitForAll();
   static int ActiveCount();
+  // The rip log of the last run that finished (empty when it could not be
+  // written) and the tracks it found errors in.
+  static std::string LastLogName();
+  static std::vector<int> LastErrorTracks();
+  // What stopped the last run before its end (empty when it ended).
+  static std::string LastFailure();
 
  protected:
   void Execute() override;

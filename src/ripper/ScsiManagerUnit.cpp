@@ -2,13 +2,18 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 
 #include "base/Exceptions.h"
+#include "ripper/DiscIds.h"
 #include "ripper/FileIo.h"
 #include "ripper/MP3export.h"
+#include "ripper/RipSettings.h"
 #include "ripper/RipWindow.h"
+#include "ripper/SecureReader.h"
 #include "ripper/TextCodec.h"
+#include "ripper/TrackChecksums.h"
 
 namespace pellamy {
 
@@ -38,13 +43,120 @@ void WriteAll(TFile& file, const void* data, std::int64_t count) {
   if (file.Write(data, count) != count) throw Exception("Stream write error");
 }
 
+// The drive as the secure reader sees it: raw reads, or READ CD with C2
+// error pointers where the drive reports them. Failures stay silent: the
+// reader counts them.
+class TDeviceSource : public TSectorSource {
+ public:
+  // probe: a sector to try READ CD on.
+  TDeviceSource(DeviceHandle device, std::int32_t leadOut, std::int32_t probe)
+      : FDevice(device), FLeadOut(leadOut), FProbe(probe) {}
+
+  bool Read(std::int32_t first, int count, std::uint8_t* out, std::uint8_t* c2) override {
+    if (c2 != nullptr && ReportsC2()) return ReadCd(first, count, out, c2);
+    RawReadRequest request{};
+    request.DiskOffset = std::int64_t(first) * 2048;
+    request.SectorCount = static_cast<std::uint32_t>(count);
+    request.TrackMode = kTrackModeCdda;
+    return CurrentDeviceIo().RawRead(FDevice, request, out, static_cast<std::uint32_t>(count) * kRawSectorBytes);
+  }
+
+  bool ReportsC2() override {
+    // Used only where READ CD returns the audio a raw read returns: some
+    // drives and drivers accept the command and answer with other data.
+    if (FC2 < 0) {
+      FC2 = 0;
+      std::vector<std::uint8_t> data(kRawSectorBytes), raw(kRawSectorBytes), c2(294);
+      if (FProbe >= 0 && FProbe < FLeadOut && ReadCd(FProbe, 1, data.data(), c2.data()) &&
+          Read(FProbe, 1, raw.data(), nullptr) && data == raw)
+        FC2 = 1;
+    }
+    return FC2 == 1;
+  }
+
+  std::int32_t LeadOut() override { return FLeadOut; }
+
+ private:
+  bool ReadCd(std::int32_t first, int count, std::uint8_t* out, std::uint8_t* c2) {
+    constexpr std::uint32_t kPer = kRawSectorBytes + 294;
+    std::vector<std::uint8_t> buffer(std::size_t(count) * kPer);
+    PassThroughBlock block{};
+    PassThroughDirect& spt = block.Spt;
+    spt.Length = sizeof(PassThroughDirect);
+    spt.CdbLength = 12;
+    spt.SenseInfoLength = 18;
+    spt.DataIn = kPassThroughDataIn;
+    spt.DataTransferLength = static_cast<std::uint32_t>(buffer.size());
+    spt.TimeOutValue = kPassThroughTimeoutSeconds;
+    spt.DataBuffer = buffer.data();
+    spt.SenseInfoOffset = kSenseBufferOffset;
+    const std::uint32_t lba = static_cast<std::uint32_t>(first), n = static_cast<std::uint32_t>(count);
+    const std::uint8_t cdb[12] = {0xBE,
+                                  0x04,  // CD-DA sectors
+                                  std::uint8_t(lba >> 24),
+                                  std::uint8_t(lba >> 16),
+                                  std::uint8_t(lba >> 8),
+                                  std::uint8_t(lba),
+                                  std::uint8_t(n >> 16),
+                                  std::uint8_t(n >> 8),
+                                  std::uint8_t(n),
+                                  0x12,  // user data and the C2 error pointers
+                                  0,
+                                  0};
+    std::memcpy(spt.Cdb, cdb, sizeof cdb);
+    if (!CurrentDeviceIo().ScsiPassThrough(FDevice, block) || spt.ScsiStatus != 0) return false;
+    for (int i = 0; i < count; ++i) {
+      std::memcpy(out + std::size_t(i) * kRawSectorBytes, buffer.data() + std::size_t(i) * kPer, kRawSectorBytes);
+      std::memcpy(c2 + std::size_t(i) * 294, buffer.data() + std::size_t(i) * kPer + kRawSectorBytes, 294);
+    }
+    return true;
+  }
+
+  DeviceHandle FDevice;
+  std::int32_t FLeadOut, FProbe;
+  int FC2 = -1;
+};
+
+std::int32_t TocLeadOut(const CdromToc& toc) {
+  const int count = toc.LastTrack - toc.FirstTrack + 1;
+  if (count < 1 || count >= kTocEntryCount) return 0;
+  return TocStartSector(toc.TrackData[count]);
+}
+
 }  // namespace
+
+std::string QuietDriveDescription(char driveLetter) {
+  std::string result(1, driveLetter);
+  result += ":";
+  DeviceIo& io = CurrentDeviceIo();
+  const DeviceHandle device = io.Open(DevicePath(driveLetter));
+  if (device == kInvalidDevice) return result;
+  std::uint8_t data[kInquiryLength] = {};
+  PassThroughBlock block{};
+  block.Spt.Length = sizeof(PassThroughDirect);
+  block.Spt.CdbLength = 6;
+  block.Spt.SenseInfoLength = 14;
+  block.Spt.DataIn = kPassThroughDataIn;
+  block.Spt.DataTransferLength = kInquiryLength;
+  block.Spt.TimeOutValue = kPassThroughTimeoutSeconds;
+  block.Spt.DataBuffer = data;
+  block.Spt.SenseInfoOffset = kSenseBufferOffset;
+  const std::uint8_t inquiry[6] = {0x12, 0, 0, 0, kInquiryLength, 0};
+  std::memcpy(block.Spt.Cdb, inquiry, sizeof inquiry);
+  if (io.ScsiPassThrough(device, block) && block.Spt.ScsiStatus == 0 && block.Spt.DataTransferLength >= 36) {
+    const char* bytes = reinterpret_cast<const char*>(data);
+    result += "  " + std::string(bytes + 8, 8) + " " + std::string(bytes + 16, 16) + " " + std::string(bytes + 32, 4);
+  }
+  io.Close(device);
+  return result;
+}
 
 const AspiEntryPoints& AspiEntries() {
   return gAspiEntries;
 }
 
-TCDRipperManager::TCDRipperManager(const std::string& outputDir, char driveLetter) : FOutputDir(outputDir) {
+TCDRipperManager::TCDRipperManager(const std::string& outputDir, char driveLetter)
+    : FOutputDir(outputDir), FLetter(driveLetter) {
   DeviceIo& io = CurrentDeviceIo();
   FDevice = io.Open(DevicePath(driveLetter));  // not tested: later requests fail instead
   AspiEntryPoints entries;
@@ -168,7 +280,13 @@ void TCDRipperManager::FillTrackList() {
   window->ClearRows();
   const int first = FToc.FirstTrack;
   const int last = FToc.LastTrack;
-  for (int n = first; n <= last; ++n) window->AddRow("Track " + std::to_string(n), GetTrackTime(FToc, n));
+  for (int n = first; n <= last; ++n) {
+    const int entry = n - first;
+    if (entry >= 0 && entry + 1 < kTocEntryCount && TocIsDataTrack(FToc.TrackData[entry]))
+      window->AddDataRow("Track " + std::to_string(n), GetTrackTime(FToc, n));
+    else
+      window->AddRow("Track " + std::to_string(n), GetTrackTime(FToc, n));
+  }
 }
 
 void BuildWavHeader(std::uint32_t dataSize, std::uint8_t (&h)[48]) {
@@ -199,30 +317,54 @@ void TCDRipperManager::RipTrack(int p) {
   if (s < 0 || e < s) throw Exception("Invalid track positions");
   const std::uint32_t dataSize = static_cast<std::uint32_t>(e - s + 1) * kRawSectorBytes;
 
+  // Data sectors are never written as audio.
+  if (TocIsDataTrack(toc.TrackData[p - 1])) return;
   std::uint8_t header[48];
   BuildWavHeader(dataSize, header);
+
+  // The disc's first and last audio tracks leave samples out of the
+  // AccurateRip sums.
+  const TDiscLayout layout = DiscLayoutFromToc(toc);
+  int firstAudio = 0, lastAudio = 0;
+  for (const TDiscTrack& t : layout.Tracks)
+    if (!t.Data) {
+      if (firstAudio == 0) firstAudio = t.Number;
+      lastAudio = t.Number;
+    }
+  const int number = toc.FirstTrack + p - 1;
 
   if (!DirectoryExists(FOutputDir)) ForceDirectories(FOutputDir);
   const std::string base = FOutputDir + "track " + std::to_string(p);
   const std::string wavName = base + ".wav";
   TRipWindow* window = RipWindow();
+  TTrackRip rip;
+  rip.Track = number;
+  rip.Start = s;
+  rip.End = e + 1;
   {
     TFile wav;
     if (!wav.Open(wavName, TFile::Mode::CreateReadWrite)) throw Exception("Cannot create file " + wavName);
     try {
       WriteAll(wav, header, sizeof(header));
-
-      static_assert(kSectorsPerRead * kRawSectorBytes == 30576);
-      std::uint8_t buffer[kSectorsPerRead * kRawSectorBytes];
-      for (std::int32_t off = s; off <= e; off += kSectorsPerRead) {
-        if (window != nullptr && window->Closing()) throw EAbort();
-        const int n = static_cast<int>(std::min<std::int32_t>(kSectorsPerRead, e - off + 1));
-        std::memset(buffer, 0, sizeof(buffer));
-        // A failed read has shown its message; its chunk is written as silence
-        // so the rest of the track keeps its place and the header stays true.
-        ReadRawSectors(off, buffer, n);
-        WriteAll(wav, buffer, static_cast<std::int64_t>(n) * kRawSectorBytes);
-      }
+      TTrackChecksums sums(static_cast<std::uint32_t>(e - s + 1) * 588u, number == firstAudio, number == lastAudio);
+      TDeviceSource source(FDevice, TocLeadOut(toc), s);
+      TReadOptions options;
+      options.SectorsPerChunk = kSectorsPerRead;
+      options.Secure = !RipSettings().Burst;
+      options.OffsetSamples = RipSettings().ReadOffset;
+      const bool done = ReadTrackAudio(
+          source, s, e + 1, options,
+          [&](const std::uint8_t* pcm, std::size_t size) {
+            sums.Add(pcm, size);
+            WriteAll(wav, pcm, static_cast<std::int64_t>(size));
+          },
+          rip.Report, [window] { return window != nullptr && window->Closing(); });
+      if (!done) throw EAbort();
+      rip.ArV1 = sums.AccurateRipV1();
+      rip.ArV2 = sums.AccurateRipV2();
+      rip.Crc = sums.Crc();
+      rip.CrcNonZero = sums.CrcNonZero();
+      rip.Peak = sums.Peak();
     } catch (const EAbort&) {
       // Stopped because the window is closing: leave no unfinished file.
       wav.Close();
@@ -232,9 +374,41 @@ void TCDRipperManager::RipTrack(int p) {
   }
 
   const int outputType = window != nullptr ? window->OutputTypeIndex() : 1;
+  rip.File = "track " + std::to_string(p) + ".wav";
   if (outputType == 0) {
-    if (ConvertWavToMp3(wavName, base + ".mp3")) DeleteFileNamed(wavName);
+    if (ConvertWavToMp3(wavName, base + ".mp3")) {
+      DeleteFileNamed(wavName);
+      rip.File = "track " + std::to_string(p) + ".mp3";
+    }
   }
+  FRips.push_back(std::move(rip));
+}
+
+std::string TCDRipperManager::WriteRipLog() {
+  if (FRips.empty()) return "";
+  TRipLogInfo info;
+  info.Version = PELLAMY_VERSION_TEXT;
+  info.Drive = QuietDriveDescription(FLetter);
+  info.Secure = !RipSettings().Burst;
+  info.Offset = RipSettings().ReadOffset;
+  info.OffsetGiven = RipSettings().OffsetGiven;
+  info.Disc = DiscLayoutFromToc(FToc);
+  info.Tracks = FRips;
+  const std::string text = FormatRipLog(info);
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  const std::string name = RipLogName(local);
+  if (!DirectoryExists(FOutputDir)) ForceDirectories(FOutputDir);
+  TFile log;
+  if (!log.Open(FOutputDir + name, TFile::Mode::CreateReadWrite)) return "";
+  if (log.Write(text.data(), static_cast<std::int64_t>(text.size())) != static_cast<std::int64_t>(text.size()))
+    return "";
+  return name;
 }
 
 }  // namespace pellamy

@@ -4,10 +4,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ripper/CdromToc.h"
 #include "ripper/DeviceIo.h"
 #include "ripper/DeviceRecords.h"
+#include "ripper/RipLog.h"
 
 namespace pellamy {
 
@@ -18,6 +20,7 @@ class TCDRipperManager {
   // Opens the drive. Throws EAbort (the silent abort) when the ASPI library
   // cannot be loaded.
   TCDRipperManager(const std::string& outputDir, char driveLetter);
+  char DriveLetter() const { return FLetter; }
   virtual ~TCDRipperManager();
   TCDRipperManager(const TCDRipperManager&) = delete;
   TCDRipperManager& operator=(const TCDRipperManager&) = delete;
@@ -30,8 +33,14 @@ class TCDRipperManager {
   bool ReadRawSectors(std::int32_t firstSector, void* buffer, int count);
   void FillTrackList();
   // Rips the track of row position p (1-based) to FOutputDir + "track p.wav",
-  // then to MP3 when the window asks for it.
+  // then to MP3 when the window asks for it, reading as RipSettings() says
+  // and keeping its checksums for the log. A data track is never written.
   void RipTrack(int p);
+  // The tracks ripped so far.
+  const std::vector<TTrackRip>& Rips() const { return FRips; }
+  // Writes the rip log to the output directory; returns its file name
+  // (empty when it could not be written).
+  std::string WriteRipLog();
 
   static bool ExecScsiCommand(DeviceHandle device, ScsiCommandBlock& command);
   static std::string GetDriveDescription(char driveLetter);
@@ -45,9 +54,15 @@ class TCDRipperManager {
   void CloseDevice();
 
   std::string FOutputDir;
+  char FLetter;
+  std::vector<TTrackRip> FRips;
   CdromToc FToc{};
   DeviceHandle FDevice = kInvalidDevice;
 };
+
+// "E:  VENDOR   PRODUCT          REV " from the drive's INQUIRY, or "E:"
+// when it does not answer; shows no message.
+std::string QuietDriveDescription(char driveLetter);
 
 // The entry points looked up in the ASPI library by the first manager.
 const AspiEntryPoints& AspiEntries();

@@ -205,6 +205,7 @@ bool VirtualCdDeviceIo::RawRead(DeviceHandle device, const RawReadRequest& reque
       return Failed(kErrorInvalidHandle);
   }
   std::shared_ptr<TVirtualDisc> disc;
+  std::shared_ptr<TFaultyDrive> faulty;
   const std::int64_t sector = request.DiskOffset / 2048;
   {
     std::lock_guard<std::mutex> lock(FMutex);
@@ -222,11 +223,14 @@ bool VirtualCdDeviceIo::RawRead(DeviceHandle device, const RawReadRequest& reque
     const auto fault = FReadFaults.lower_bound(static_cast<std::int32_t>(sector));
     if (fault != FReadFaults.end() && fault->first < end) return Failed(fault->second);
     disc = FDisc;
+    faulty = FFaulty;
   }
   // Reads run outside the lock: other handles may read at the same time.
-  if (!disc->ReadSectors(static_cast<std::int32_t>(sector), request.SectorCount, static_cast<std::uint8_t*>(out))) {
-    return Failed(kErrorCrc);
-  }
+  const bool read = faulty ? faulty->Read(*disc, static_cast<std::int32_t>(sector), request.SectorCount,
+                                          static_cast<std::uint8_t*>(out), nullptr)
+                           : disc->ReadSectors(static_cast<std::int32_t>(sector), request.SectorCount,
+                                               static_cast<std::uint8_t*>(out));
+  if (!read) return Failed(kErrorCrc);
   Handled();
   return true;
 }
@@ -256,6 +260,7 @@ bool VirtualCdDeviceIo::ScsiPassThrough(DeviceHandle device, PassThroughBlock& b
     std::memcpy(rejectSense, FRejectSense, sizeof rejectSense);
   }
   Handled();
+  if (spt.Cdb[0] == kScsiReadCd) return ReadCd(block);
   if (spt.Cdb[0] != kScsiInquiry) {
     CheckCondition(block, kSenseIllegalRequest, kAscInvalidCommand, 0);
     return true;
@@ -275,6 +280,63 @@ bool VirtualCdDeviceIo::ScsiPassThrough(DeviceHandle device, PassThroughBlock& b
   spt.DataTransferLength = length;
   spt.ScsiStatus = kScsiStatusGood;
   return true;
+}
+
+bool VirtualCdDeviceIo::ReadCd(PassThroughBlock& block) {
+  PassThroughDirect& spt = block.Spt;
+  const std::uint8_t* cdb = spt.Cdb;
+  const std::int64_t lba = (std::int64_t(cdb[2]) << 24) | (cdb[3] << 16) | (cdb[4] << 8) | cdb[5];
+  const std::uint32_t count = (std::uint32_t(cdb[6]) << 16) | (cdb[7] << 8) | cdb[8];
+  std::shared_ptr<TVirtualDisc> disc;
+  std::shared_ptr<TFaultyDrive> faulty;
+  {
+    std::lock_guard<std::mutex> lock(FMutex);
+    ++FRawReads;
+    disc = FDisc;
+    faulty = FFaulty;
+  }
+  const bool wantC2 = (cdb[9] & 0x06) == 0x02;
+  const bool reportsC2 = faulty && faulty->Faults().C2;
+  const std::uint64_t perSector = kRawSectorBytes + (wantC2 ? kC2BytesPerSector : 0);
+  // CD-DA sectors (or any type), user data only, no sub-channel.
+  const bool valid = spt.CdbLength >= 12 && (cdb[1] & 0x1C) <= 0x04 && (cdb[9] & 0xF8) == 0x10 &&
+                     (cdb[9] & 0x06) != 0x04 && (cdb[9] & 0x06) != 0x06 && cdb[10] == 0 && count > 0 &&
+                     spt.DataIn == kPassThroughDataIn && spt.DataTransferLength == count * perSector &&
+                     (!wantC2 || reportsC2);
+  if (!valid) {
+    CheckCondition(block, kSenseIllegalRequest, kAscInvalidFieldInCdb, 0);
+    return true;
+  }
+  if (!disc) {
+    CheckCondition(block, 2, 0x3A, 0);  // not ready, medium not present
+    return true;
+  }
+  if (lba + count > disc->LeadOutSector()) {
+    CheckCondition(block, kSenseIllegalRequest, kAscLbaOutOfRange, 0);
+    return true;
+  }
+  std::vector<std::uint8_t> data(std::size_t(count) * kRawSectorBytes), c2(std::size_t(count) * kC2BytesPerSector);
+  const bool read = faulty ? faulty->Read(*disc, static_cast<std::int32_t>(lba), count, data.data(), c2.data())
+                           : disc->ReadSectors(static_cast<std::int32_t>(lba), count, data.data());
+  if (!read) {
+    CheckCondition(block, kSenseMediumError, kAscUnrecoveredRead, 0);
+    return true;
+  }
+  auto* out = static_cast<std::uint8_t*>(spt.DataBuffer);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::memcpy(out + i * perSector, data.data() + std::size_t(i) * kRawSectorBytes, kRawSectorBytes);
+    if (wantC2)
+      std::memcpy(out + i * perSector + kRawSectorBytes, c2.data() + std::size_t(i) * kC2BytesPerSector,
+                  kC2BytesPerSector);
+  }
+  spt.ScsiStatus = kScsiStatusGood;
+  return true;
+}
+
+void VirtualCdDeviceIo::SetFaults(const TDriveFaults& faults) {
+  auto faulty = std::make_shared<TFaultyDrive>(faults);
+  std::lock_guard<std::mutex> lock(FMutex);
+  FFaulty = std::move(faulty);
 }
 
 DriveType VirtualCdDeviceIo::DriveTypeOf(const std::string& root) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ripper/DeviceIo.h"
+#include "ripper/DriveFaults.h"
 #include "ripper/VirtualDisc.h"
 
 namespace pellamy {
@@ -33,6 +34,10 @@ inline constexpr std::uint8_t kSenseIllegalRequest = 5;
 inline constexpr std::uint8_t kAscInvalidCommand = 0x20;
 inline constexpr std::uint8_t kAscInvalidFieldInCdb = 0x24;
 inline constexpr std::uint8_t kScsiInquiry = 0x12;
+inline constexpr std::uint8_t kScsiReadCd = 0xBE;
+inline constexpr std::uint8_t kSenseMediumError = 3;
+inline constexpr std::uint8_t kAscUnrecoveredRead = 0x11;
+inline constexpr std::uint8_t kAscLbaOutOfRange = 0x21;
 inline constexpr std::size_t kInquiryDataBytes = 36;
 
 class VirtualCdDeviceIo : public DeviceIo {
@@ -53,8 +58,10 @@ class VirtualCdDeviceIo : public DeviceIo {
   // of 2048, no sectors, or outLength not SectorCount * 2352; error 27 when
   // the range passes the lead-out; error 21 without a disc.
   bool RawRead(DeviceHandle device, const RawReadRequest& request, void* out, std::uint32_t outLength) override;
-  // Answers INQUIRY (opcode 0x12, data in) with the drive's identity;
-  // anything else gets CHECK CONDITION, ILLEGAL REQUEST. The sense data goes
+  // Answers INQUIRY (opcode 0x12, data in) with the drive's identity, and
+  // READ CD (opcode 0xBE) of CD audio user data, with C2 error pointers when
+  // the drive's faults say it reports them; anything else gets CHECK
+  // CONDITION, ILLEGAL REQUEST. The sense data goes
   // to block.Sense, SenseInfoLength bytes at most.
   bool ScsiPassThrough(DeviceHandle device, PassThroughBlock& block) override;
   std::uint32_t LastError() override;
@@ -84,6 +91,8 @@ class VirtualCdDeviceIo : public DeviceIo {
   // AcceptInquiry.
   void RejectInquiry(std::uint8_t senseKey, std::uint8_t asc, std::uint8_t ascq);
   void AcceptInquiry();
+  // Plays the faults on every read of the disc from now on.
+  void SetFaults(const TDriveFaults& faults);
   // Without a fallback: whether LoadAspi succeeds (it does by default).
   void SetAspiAvailable(bool available);
 
@@ -131,6 +140,9 @@ class VirtualCdDeviceIo : public DeviceIo {
   bool FAspiAvailable = true;
   int FTocReadsBeforeChange = -1;  // -1: no change pending
   std::shared_ptr<TVirtualDisc> FNextDisc;
+  std::shared_ptr<TFaultyDrive> FFaulty;
+
+  bool ReadCd(PassThroughBlock& block);
 };
 
 }  // namespace pellamy

@@ -31,6 +31,14 @@ wav_is_whole() {  # the file's length is what its header declares
   riff=$(od -An -tu4 -j4 -N4 "$f" | tr -d ' ')
   [ "$(stat -c %s "$f")" -eq $((riff + 8)) ]
 }
+# The rip log is written once every ticked track is done.
+wait_for_log() {
+  for _ in $(seq 3000); do
+    compgen -G "$1/Pellamy rip *.log" >/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
 PELLAMY_TITLE='Pellamy  (Ver 1.03)'
 # rip_track_3_to SHOWN DIR: once the folder dialog has gone, the output edit
 # shows SHOWN; track 3 ticked and ripped lands whole in DIR.
@@ -62,8 +70,9 @@ case "$case_name" in
     pellamy_set_output "$(winpath "$out")\\"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 2 "$out" wav || fail "no WAV files"
+    wait_for_log "$out" || fail "no rip log"
     files=$(cd "$out" && ls | tr '\n' ' ')
-    [ "$files" = "track 1.wav track 2.wav " ] || fail "files: $files"
+    [[ "$files" =~ ^"Pellamy rip "[0-9-]+" "[0-9-]+".log track 1.wav track 2.wav "$ ]] || fail "files: $files"
     for f in "$out"/*.wav; do wav_is_whole "$f" || fail "$f is not whole"; done
     pellamy_close || fail "did not close"
     echo "ticked by double click and check box; WAV files: $files"
@@ -265,8 +274,10 @@ case "$case_name" in
     pellamy_set_output "$(winpath "$out")\\"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 3 "$out" wav || fail "no WAV files"
+    wait_for_log "$out" || fail "no rip log"
     files=$(cd "$out" && ls | tr '\n' ' ')
-    [ "$files" = "track 1.wav track 2.wav track 3.wav " ] || fail "files: $files"
+    [[ "$files" =~ ^"Pellamy rip "[0-9-]+" "[0-9-]+".log track 1.wav track 2.wav track 3.wav "$ ]] ||
+      fail "files: $files"
     no_box || fail "a message box during the rip"
     for n in 1 2 3; do
       f="$out/track $n.wav"

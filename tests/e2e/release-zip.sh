@@ -159,8 +159,9 @@ pellamy_set_output "$(winpath "$out")\\"
 pellamy_click "$RIP_X" "$RIP_Y"
 wait_for_files 1 "$out" wav || fail "no WAV file"
 pellamy_close || fail "did not close"
+for _ in $(seq 3000); do compgen -G "$out/Pellamy rip *.log" >/dev/null && break; sleep 0.1; done
 files=$(cd "$out" && ls | tr '\n' ' ')
-[ "$files" = "track 2.wav " ] || fail "files: $files"
+[[ "$files" =~ ^"Pellamy rip "[0-9-]+" "[0-9-]+".log track 2.wav "$ ]] || fail "files: $files"
 wav="$out/track 2.wav"
 bytes=$((sectors[1] * 2352))
 [ "$(stat -c %s "$wav")" -eq $((bytes + 48)) ] || fail "track 2.wav has $(stat -c %s "$wav") bytes, not $((bytes + 48))"

@@ -6,6 +6,7 @@
 
 #include "base/Exceptions.h"
 #include "ripper/MP3export.h"
+#include "ripper/RipSettings.h"
 #include "ripper/ScsiManagerUnit.h"
 #include "support/RecordingWindow.h"
 #include "support/ScriptedDevice.h"
@@ -20,6 +21,9 @@ struct RipFixture : ::testing::Test {
   ScriptedDevice device;
   RecordingWindow window;
   TempDir temp;
+  // The single pass, whose requests these tests follow one by one.
+  void Burst() { RipSettings().Burst = true; }
+  void TearDown() override { RipSettings() = TRipSettings{}; }
 
   std::string RipExpectingFailure(const std::string& dir, int p) {
     TCDRipperManager manager(dir, 'E');
@@ -43,6 +47,7 @@ void ExpectAudioOfSectors(const std::vector<std::uint8_t>& file, std::int32_t fi
 
 TEST_F(RipFixture, ThreeMinuteTrackFromTwoSecondsHasEveryOneOfItsSectors) {
   device.SetToc(1, 2, {{0, 2, 0}, {3, 2, 0}, {5, 0, 0}});
+  Burst();
   TCDRipperManager manager(temp.Dir(), 'E');
   manager.RipTrack(1);
   auto file = ReadWholeFile(temp.Path() / "track 1.wav");
@@ -70,6 +75,7 @@ TEST_F(RipFixture, HeaderFieldsOfTheWavFile) {
 TEST_F(RipFixture, SectorCountsAtChunkBoundariesAndOneSectorTracks) {
   // Track 1: 26 sectors (two full reads); track 2: one sector; track 3: 14.
   device.SetToc(1, 3, {{0, 2, 0}, {0, 2, 26}, {0, 2, 27}, {0, 2, 41}});
+  Burst();
   TCDRipperManager manager(temp.Dir(), 'E');
   manager.RipTrack(1);
   manager.RipTrack(2);
@@ -108,17 +114,28 @@ TEST_F(RipFixture, ExistingFileIsReplaced) {
 }
 
 TEST_F(RipFixture, FailedReadIsWrittenAsSilenceAndTheTrackGoesOn) {
-  device.SetToc(1, 1, {{0, 2, 0}, {0, 2, 40}});
-  device.failAt[15] = 23;
-  TCDRipperManager manager(temp.Dir(), 'E');
-  manager.RipTrack(1);
-  auto file = ReadWholeFile(temp.Path() / "track 1.wav");
-  ASSERT_EQ(file.size(), 48u + 40 * 2352);
-  EXPECT_EQ(Le32(file, 44), 40u * 2352);
-  for (std::size_t i = 48 + 13 * 2352; i < 48 + 26 * 2352; ++i) ASSERT_EQ(file[i], 0) << i;
-  EXPECT_EQ(file[48 + 26 * 2352 + 7], ScriptedByte(26, 7)) << "audio after the gap keeps its place";
-  EXPECT_EQ(file[48 + 12 * 2352 + 9], ScriptedByte(12, 9));
-  EXPECT_EQ(window.Messages(), std::vector<std::string>{"23"});
+  // In both read modes: no message box, the chunk reported as suspicious.
+  for (bool burst : {true, false}) {
+    SCOPED_TRACE(burst);
+    RipSettings().Burst = burst;
+    device.SetToc(1, 1, {{0, 2, 0}, {0, 2, 40}});
+    device.failAt[15] = 23;
+    TCDRipperManager manager(temp.Dir(), 'E');
+    manager.RipTrack(1);
+    auto file = ReadWholeFile(temp.Path() / "track 1.wav");
+    ASSERT_EQ(file.size(), 48u + 40 * 2352);
+    EXPECT_EQ(Le32(file, 44), 40u * 2352);
+    // A burst loses the request's 13 sectors; secure reading reads its
+    // other sectors one by one and loses only sector 15.
+    const std::size_t from = burst ? 13 : 15, to = burst ? 26 : 16;
+    for (std::size_t i = 48 + from * 2352; i < 48 + to * 2352; ++i) ASSERT_EQ(file[i], 0) << i;
+    EXPECT_EQ(file[48 + to * 2352 + 7], ScriptedByte(std::int32_t(to), 7)) << "audio after the gap keeps its place";
+    EXPECT_EQ(file[48 + (from - 1) * 2352 + 9], ScriptedByte(std::int32_t(from - 1), 9));
+    EXPECT_TRUE(window.Messages().empty());
+    ASSERT_EQ(manager.Rips().size(), 1u);
+    EXPECT_EQ(manager.Rips()[0].Report.Suspicious, std::vector<std::int32_t>{std::int32_t(from)});
+    EXPECT_EQ(manager.Rips()[0].Report.RereadChunks, burst ? 0 : 1);
+  }
 }
 
 TEST_F(RipFixture, UnreadableOrInconsistentTocReadsAndWritesNothing) {
@@ -176,16 +193,13 @@ TEST_F(RipFixture, RefusedEncoderKeepsTheWavFileAndMakesNoMp3) {
 
 TEST_F(RipFixture, ClosingWindowStopsAtTheNextChunkAndRemovesTheUnfinishedFile) {
   device.SetToc(1, 1, {{0, 2, 0}, {0, 12, 0}});
-  int reads = 0;
-  window.onMessage = nullptr;
+  Burst();
   TCDRipperManager manager(temp.Dir(), 'E');
   device.failAt[13 * 3] = 5;
-  window.onMessage = [&](const std::string&) {
-    ++reads;
-    window.SetClosing(true);
+  window.onClosingAsked = [&] {
+    if (device.requests.size() == 4) window.SetClosing(true);
   };
   EXPECT_THROW(manager.RipTrack(1), EAbort);
-  EXPECT_EQ(reads, 1);
   EXPECT_EQ(device.requests.size(), 4u) << "no read after the window began to close";
   EXPECT_FALSE(fs::exists(temp.Path() / "track 1.wav"));
 }

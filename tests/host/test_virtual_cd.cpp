@@ -711,7 +711,7 @@ TEST(VirtualCdDeviceIo, OtherCommandsAndRefusedInquiriesGetCheckCondition) {
   VirtualCdDeviceIo io('E', PatternDisc(), nullptr);
   const DeviceHandle h = io.Open("\\\\.\\E:");
   std::uint8_t data[64] = {};
-  for (std::uint8_t opcode : {std::uint8_t{0x00}, std::uint8_t{0x43}, std::uint8_t{0xBE}, std::uint8_t{0x28}}) {
+  for (std::uint8_t opcode : {std::uint8_t{0x00}, std::uint8_t{0x43}, std::uint8_t{0x28}}) {
     SCOPED_TRACE(static_cast<int>(opcode));
     PassThroughBlock block = InquiryBlock(data, sizeof data);
     block.Spt.Cdb[0] = opcode;

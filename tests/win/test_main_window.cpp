@@ -5,13 +5,17 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "app/MainUnit.h"
 #include "base/Exceptions.h"
 #include "gui/forms/Application.h"
 #include "gui/gdi/GdiHandles.h"
+#include "ripper/DriveFaults.h"
 #include "ripper/DriveScan.h"
+#include "ripper/FileIo.h"
+#include "ripper/RipLog.h"
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
 #include "support_app.h"
@@ -31,12 +35,12 @@ struct MainWindowFixture : ::testing::Test {
   char letter = 0;
   TMainForm* form = nullptr;
   std::vector<std::string> errors;
-  void Open(bool withDrive = true) {
+  void Open(bool withDrive = true, std::unique_ptr<TVirtualDisc> disc = nullptr) {
     TApplication& app = App();
     app.OnException = [this](const std::string& m) { errors.push_back(m); };
     if (withDrive) {
       letter = FirstFreeDriveLetter();
-      drive = std::make_unique<VirtualCdDeviceIo>(letter, MakeDemoDisc(), &PlatformDeviceIo());
+      drive = std::make_unique<VirtualCdDeviceIo>(letter, disc ? std::move(disc) : MakeDemoDisc(), &PlatformDeviceIo());
       SetDeviceIo(drive.get());
     }
     form = app.CreateForm<TMainForm>();
@@ -148,6 +152,64 @@ TEST_F(MainWindow, RipButtonRipsTheTickedTracks) {
   const std::string wav = dir + "track 6.wav";
   EXPECT_NE(GetFileAttributesA(wav.c_str()), INVALID_FILE_ATTRIBUTES);
   DeleteFileA(wav.c_str());
+  const std::string log = dir + TCdRipperThread::LastLogName();
+  EXPECT_NE(GetFileAttributesA(log.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(log.c_str());
+  RemoveDirectoryA(dir.c_str());
+}
+
+// Two audio tracks, then a data track.
+class EnhancedDisc : public TVirtualDisc {
+ public:
+  const CdromToc& Toc() const override { return FToc; }
+  std::int32_t LeadOutSector() const override { return 3000; }
+  bool ReadSectors(std::int32_t, std::uint32_t count, std::uint8_t* out) override {
+    std::memset(out, 0x11, std::size_t(count) * 2352);
+    return true;
+  }
+
+ private:
+  CdromToc FToc = BuildToc(1, {{0, false}, {1000, false}, {2000, true}}, 3000);
+};
+
+TEST_F(MainWindow, DataTracksAreListedAsDataAndCannotBeTicked) {
+  Open(true, std::make_unique<EnhancedDisc>());
+  ASSERT_EQ(form->lvCdTracks->ItemCount(), 3);
+  EXPECT_EQ(form->lvCdTracks->SubItems(1), std::vector<std::string>{"0:13"});
+  EXPECT_EQ(form->lvCdTracks->SubItems(2), (std::vector<std::string>{"0:14", "Data"}));
+  EXPECT_EQ(ListView_GetItemState(form->lvCdTracks->Handle(), 2, LVIS_STATEIMAGEMASK), 0u) << "no check box";
+  form->lvCdTracks->SetSelected(2);
+  form->lvCdTracksDblClick(nullptr);
+  EXPECT_FALSE(form->lvCdTracks->Checked(2));
+  form->lvCdTracks->SetChecked(2, true);
+  EXPECT_FALSE(form->RowTicked(2)) << "the engine never sees it ticked";
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(MainWindow, AFaultyRipEndsWithErrorsInTheStatusLineAndTheLogNoMessageBox) {
+  Open();
+  drive->SetFaults(ParseDriveFaults("seed 2\nflaky 100 10 25\nunreadable 1000 1\n"));
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string dir = std::string(temp) + "pellamy faulty " + std::to_string(GetCurrentProcessId()) + "\\";
+  form->edtOutputPath->SetText(dir);
+  form->lvCdTracks->SetChecked(0, true);
+  form->MouseEffectImage1Click(nullptr);
+  WaitForRipsToEnd();
+  EXPECT_EQ(form->StatusBar1->Panel(0).Text, "Ripping completed with errors: see the log");
+  EXPECT_TRUE(errors.empty());
+  const std::string log = dir + TCdRipperThread::LastLogName();
+  TFile file;
+  ASSERT_TRUE(file.Open(log, TFile::Mode::OpenRead));
+  std::string text(static_cast<std::size_t>(file.SeekEnd()), '\0');
+  file.Seek(0);
+  file.Read(text.data(), static_cast<std::int64_t>(text.size()));
+  file.Close();
+  EXPECT_TRUE(RipLogIntact(text));
+  EXPECT_NE(text.find("Suspicious positions: 0:13.25\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Tracks with errors: 1\r\n"), std::string::npos);
+  DeleteFileA(log.c_str());
+  DeleteFileA((dir + "track 1.wav").c_str());
   RemoveDirectoryA(dir.c_str());
 }
 

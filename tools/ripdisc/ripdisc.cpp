@@ -18,7 +18,9 @@
 #include "base/CommandLine.h"
 #include "base/Exceptions.h"
 #include "ripper/CueSheet.h"
+#include "ripper/DriveFaults.h"
 #include "ripper/DriveScan.h"
+#include "ripper/RipSettings.h"
 #include "ripper/RipWindow.h"
 #include "ripper/RipperThread.h"
 #include "ripper/ScsiManagerUnit.h"
@@ -37,6 +39,12 @@ class TConsoleWindow : public TRipWindow {
     std::lock_guard lock(FLock);
     FRows.push_back(false);
     std::printf("  %-10s %s\n", caption.c_str(), time.c_str());
+  }
+  void AddDataRow(const std::string& caption, const std::string& time) override {
+    std::lock_guard lock(FLock);
+    FRows.push_back(false);
+    FData.insert(static_cast<int>(FRows.size()) - 1);
+    std::printf("  %-10s %s  Data\n", caption.c_str(), time.c_str());
   }
   int RowCount() override {
     std::lock_guard lock(FLock);
@@ -62,6 +70,7 @@ class TConsoleWindow : public TRipWindow {
 
   void Tick(int index) {
     std::lock_guard lock(FLock);
+    if (FData.count(index)) return;
     if (index >= 0 && index < static_cast<int>(FRows.size())) FRows[index] = true;
   }
   bool FMp3 = false;
@@ -69,22 +78,43 @@ class TConsoleWindow : public TRipWindow {
  private:
   std::mutex FLock;
   std::vector<bool> FRows;
+  std::set<int> FData;
   std::string FStatus;
 };
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: ripdisc [--virtual-cd[=FILE.cue]] [--mp3] [--tracks=N,N,...] OUTPUT_DIRECTORY\n"
+               "usage: ripdisc [--virtual-cd[=FILE.cue]] [--virtual-cd-faults=FILE] [--read-offset=N] [--burst]\n"
+               "               [--mp3] [--tracks=N,N,...] OUTPUT_DIRECTORY\n"
                "Rips the tracks of the first CD drive (all of them unless --tracks is given) to\n"
                "\"track N.wav\", or \"track N.mp3\" with --mp3, in OUTPUT_DIRECTORY.\n"
                "--virtual-cd adds a virtual drive with the built-in demo disc; --virtual-cd=FILE.cue\n"
-               "one with the disc image of that CUE sheet (BINARY, WAVE or MOTOROLA files).\n");
+               "one with the disc image of that CUE sheet (BINARY, WAVE or MOTOROLA files);\n"
+               "--virtual-cd-faults=FILE makes the virtual drive faulty as FILE describes.\n"
+               "--read-offset=N corrects a drive reading N samples early (default: ReadOffset in\n"
+               "Pellamy.ini beside the program, else 0). --burst reads once instead of securely.\n"
+               "A rip log \"Pellamy rip YYYY-MM-DD HH-MM-SS.log\" is written to OUTPUT_DIRECTORY.\n");
   return 2;
 }
 
-int Run(const std::vector<std::string>& args) {
+// The folder holding the program, where an optional Pellamy.ini lives.
+std::string ProgramFolder(const char* argv0) {
+  std::string path = argv0 != nullptr ? argv0 : "";
+#ifdef _WIN32
+  wchar_t wide[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, wide, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    path.assign(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, static_cast<int>(length), path.data(), bytes, nullptr, nullptr);
+  }
+#endif
+  return path.substr(0, path.find_last_of("/\\") + 1);
+}
+
+int Run(const std::vector<std::string>& args, const std::string& programFolder) {
   bool virtualCd = false;
-  std::string cue, outputDir;
+  std::string cue, outputDir, faults;
   std::set<int> tracks;
   TConsoleWindow window;
   for (const std::string& arg : args) {
@@ -93,6 +123,13 @@ int Run(const std::vector<std::string>& args) {
     } else if (arg.rfind("--virtual-cd=", 0) == 0) {
       virtualCd = true;
       cue = arg.substr(13);
+    } else if (arg.rfind("--virtual-cd-faults=", 0) == 0) {
+      faults = arg.substr(20);
+    } else if (arg.rfind("--read-offset=", 0) == 0) {
+      RipSettings().ReadOffset = ParseReadOffsetOption(arg.substr(14));
+      RipSettings().OffsetGiven = true;
+    } else if (arg == "--burst") {
+      RipSettings().Burst = true;
     } else if (arg == "--mp3") {
       window.FMp3 = true;
     } else if (arg.rfind("--tracks=", 0) == 0) {
@@ -111,7 +148,8 @@ int Run(const std::vector<std::string>& args) {
       return Usage();
     }
   }
-  if (outputDir.empty()) return Usage();
+  if (outputDir.empty() || (!faults.empty() && !virtualCd)) return Usage();
+  LoadProgramIni(programFolder);
   const char last = outputDir.back();
   if (last != '/' && last != '\\') outputDir += (outputDir.find('\\') != std::string::npos ? '\\' : '/');
 
@@ -121,6 +159,7 @@ int Run(const std::vector<std::string>& args) {
     if (letter == 0) throw Exception("No free drive letter for the virtual CD drive");
     virtualDrive = std::make_unique<VirtualCdDeviceIo>(letter, cue.empty() ? MakeDemoDisc() : LoadCueImage(cue),
                                                        &PlatformDeviceIo());
+    if (!faults.empty()) virtualDrive->SetFaults(LoadDriveFaults(faults));
     SetDeviceIo(virtualDrive.get());
   }
   SetRipWindow(&window);
@@ -144,11 +183,25 @@ int Run(const std::vector<std::string>& args) {
   TCdRipperThread::WaitForAll();
   SetRipWindow(nullptr);
   SetDeviceIo(nullptr);
-  if (window.Status() != "Ripping completed!") {
-    std::fprintf(stderr, "ripdisc: the rip stopped before its end (is %s writable?)\n", outputDir.c_str());
+  const std::string log = TCdRipperThread::LastLogName();
+  const std::vector<int> errors = TCdRipperThread::LastErrorTracks();
+  if (window.Status() == kStatusCompleted) {
+    if (!log.empty()) std::printf("Rip log: %s\n", log.c_str());
+    std::printf("Ripping completed!\n");
+    return 0;
+  }
+  if (window.Status() == kStatusCompletedWithErrors) {
+    std::string tracks;
+    for (int t : errors) tracks += (tracks.empty() ? "" : ", ") + std::to_string(t);
+    if (log.empty())
+      std::printf("Ripping completed with errors: the rip log could not be written to %s\n", outputDir.c_str());
+    else
+      std::printf("Ripping completed with errors in track%s %s: see %s\n", errors.size() == 1 ? "" : "s",
+                  tracks.c_str(), log.c_str());
     return 1;
   }
-  return 0;
+  std::printf("Ripping stopped before its end: %s\n", TCdRipperThread::LastFailure().c_str());
+  return 1;
 }
 
 }  // namespace
@@ -160,7 +213,7 @@ int main(int argc, char** argv) {
   SetConsoleOutputCP(CP_UTF8);
 #endif
   try {
-    return pellamy::Run(pellamy::ProgramArguments(argc, argv));
+    return pellamy::Run(pellamy::ProgramArguments(argc, argv), pellamy::ProgramFolder(argc > 0 ? argv[0] : nullptr));
   } catch (const pellamy::EAbort&) {
     std::fprintf(stderr, "ripdisc: the ASPI library wnaspi32.dll cannot be loaded\n");
     return 1;

@@ -65,7 +65,26 @@ void TCustomListView::InsertItemWindow(int index) {
     si.pszText = sub.data();
     SendMessageW(Handle(), LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&si));
   }
-  if (FCheckboxes) ListView_SetCheckState(Handle(), index, item.Checked);
+  ShowCheckState(index);
+}
+
+void TCustomListView::ShowCheckState(int index) {
+  if (!HandleAllocated() || !FCheckboxes) return;
+  const TItem& item = FItems[static_cast<std::size_t>(index)];
+  // State image 0 is no check box at all.
+  if (!item.Checkable) {
+    ListView_SetItemState(Handle(), index, INDEXTOSTATEIMAGEMASK(0), LVIS_STATEIMAGEMASK);
+  } else {
+    ListView_SetCheckState(Handle(), index, item.Checked);
+  }
+}
+
+void TCustomListView::SetCheckable(int item, bool checkable) {
+  CheckListIndex(item, ItemCount());
+  TItem& entry = FItems[static_cast<std::size_t>(item)];
+  entry.Checkable = checkable;
+  if (!checkable) entry.Checked = false;
+  ShowCheckState(item);
 }
 
 void TCustomListView::SetCheckboxes(bool value) {
@@ -143,6 +162,7 @@ std::vector<std::string> TCustomListView::SubItems(int item) const {
 
 bool TCustomListView::Checked(int item) const {
   CheckListIndex(item, ItemCount());
+  if (!FItems[static_cast<std::size_t>(item)].Checkable) return false;
   if (HandleAllocated() && FCheckboxes)
     return ListView_GetCheckState(const_cast<TCustomListView*>(this)->Handle(), item);
   return FItems[static_cast<std::size_t>(item)].Checked;
@@ -150,8 +170,10 @@ bool TCustomListView::Checked(int item) const {
 
 void TCustomListView::SetChecked(int item, bool checked) {
   CheckListIndex(item, ItemCount());
-  FItems[static_cast<std::size_t>(item)].Checked = checked;
-  if (HandleAllocated() && FCheckboxes) ListView_SetCheckState(Handle(), item, checked);
+  TItem& entry = FItems[static_cast<std::size_t>(item)];
+  if (!entry.Checkable) return;
+  entry.Checked = checked;
+  ShowCheckState(item);
 }
 
 int TCustomListView::Selected() const {
@@ -178,8 +200,13 @@ void TCustomListView::WndProc(TMessage& m) {
     }
     if (hdr->code == LVN_ITEMCHANGED) {
       const auto* nm = reinterpret_cast<const NMLISTVIEW*>(m.LParam);
-      if (nm->iItem >= 0 && nm->iItem < ItemCount() && (nm->uChanged & LVIF_STATE) != 0)
-        FItems[static_cast<std::size_t>(nm->iItem)].Checked = ((nm->uNewState & LVIS_STATEIMAGEMASK) >> 12) == 2;
+      if (nm->iItem >= 0 && nm->iItem < ItemCount() && (nm->uChanged & LVIF_STATE) != 0) {
+        TItem& entry = FItems[static_cast<std::size_t>(nm->iItem)];
+        const UINT image = (nm->uNewState & LVIS_STATEIMAGEMASK) >> 12;
+        entry.Checked = entry.Checkable && image == 2;
+        // A click gave an uncheckable item a check box: take it away again.
+        if (!entry.Checkable && image != 0) ShowCheckState(nm->iItem);
+      }
     }
   }
   TWinControl::WndProc(m);

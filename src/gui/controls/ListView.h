@@ -44,6 +44,8 @@ class TCustomListView : public TWinControl {
   std::vector<std::string> SubItems(int item) const;
   bool Checked(int item) const;
   void SetChecked(int item, bool checked);
+  // An item that cannot be ticked shows no check box and is never checked.
+  void SetCheckable(int item, bool checkable);
   // The first selected item, or -1.
   int Selected() const;
   void SetSelected(int item);
@@ -59,7 +61,9 @@ class TCustomListView : public TWinControl {
     std::string Caption;
     std::vector<std::string> SubItems;
     bool Checked = false;
+    bool Checkable = true;
   };
+  void ShowCheckState(int index);
   void ApplyExtendedStyle();
   void InsertItemWindow(int index);
 

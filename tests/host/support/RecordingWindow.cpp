@@ -15,6 +15,12 @@ void RecordingWindow::AddRow(const std::string& caption, const std::string& time
   FTicked.push_back(false);
 }
 
+void RecordingWindow::AddDataRow(const std::string& caption, const std::string& time) {
+  std::lock_guard lock(FLock);
+  FRows.emplace_back(caption, time + " Data");
+  FTicked.push_back(false);
+}
+
 int RecordingWindow::RowCount() {
   std::lock_guard lock(FLock);
   return static_cast<int>(FRows.size());
@@ -55,6 +61,7 @@ void RecordingWindow::ShowMessage(const std::string& text) {
 }
 
 bool RecordingWindow::Closing() {
+  if (onClosingAsked) onClosingAsked();
   std::lock_guard lock(FLock);
   return FClosing;
 }

@@ -19,6 +19,8 @@ class RecordingWindow : public TRipWindow {
 
   void ClearRows() override;
   void AddRow(const std::string& caption, const std::string& time) override;
+  // Recorded with "Data" after the time.
+  void AddDataRow(const std::string& caption, const std::string& time) override;
   int RowCount() override;
   bool RowTicked(int index) override;
   int OutputTypeIndex() override;
@@ -36,6 +38,8 @@ class RecordingWindow : public TRipWindow {
   std::function<void(int)> onRowTicked;
   // Called (outside the lock) for every message box.
   std::function<void(const std::string&)> onMessage;
+  // Called (outside the lock) whenever the engine asks whether to stop.
+  std::function<void()> onClosingAsked;
 
   std::vector<std::pair<std::string, std::string>> Rows();
   std::vector<std::string> Statuses();
