@@ -268,6 +268,15 @@ void TMainForm::AddRow(const std::string& caption, const std::string& time) {
   });
 }
 
+void TMainForm::AddTitledRow(const std::string& caption, const std::string& time, const std::string& comment) {
+  Synchronize([&] {
+    if (FStopping) return;
+    const int item = lvCdTracks->AddItem(caption);
+    lvCdTracks->AddSubItem(item, time);
+    if (!comment.empty()) lvCdTracks->AddSubItem(item, comment);
+  });
+}
+
 void TMainForm::AddDataRow(const std::string& caption, const std::string& time) {
   Synchronize([&] {
     if (FStopping) return;

@@ -59,6 +59,7 @@ class TMainForm : public TForm, public TRipWindow {
   void AddRow(const std::string& caption, const std::string& time) override;
   // "Data" in the comment column and no check box.
   void AddDataRow(const std::string& caption, const std::string& time) override;
+  void AddTitledRow(const std::string& caption, const std::string& time, const std::string& comment) override;
   int RowCount() override;
   bool RowTicked(int index) override;
   int OutputTypeIndex() override;

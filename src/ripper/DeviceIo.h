@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ripper/CdromToc.h"
 #include "ripper/DeviceRecords.h"
@@ -39,6 +40,12 @@ class DeviceIo {
   virtual DeviceHandle Open(const std::string& path) = 0;
   virtual void Close(DeviceHandle device) = 0;
   virtual bool ReadToc(DeviceHandle device, CdromToc& toc) = 0;
+  // The disc's CD-Text as the drive answers READ TOC format 5: a 4-byte
+  // header, then the packs. False when the drive has none to give.
+  virtual bool ReadCdText(DeviceHandle, std::vector<std::uint8_t>& answer) {
+    answer.clear();
+    return false;
+  }
   // out must hold outLength bytes, outLength being request.SectorCount * 2352.
   virtual bool RawRead(DeviceHandle device, const RawReadRequest& request, void* out, std::uint32_t outLength) = 0;
   virtual bool ScsiPassThrough(DeviceHandle device, PassThroughBlock& block) = 0;

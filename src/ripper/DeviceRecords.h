@@ -8,6 +8,9 @@
 namespace pellamy {
 
 inline constexpr std::uint32_t kIoctlCdromReadToc = 0x24000;
+// IOCTL_CDROM_READ_TOC_EX, and its request's format for the CD-Text packs.
+inline constexpr std::uint32_t kIoctlCdromReadTocEx = 0x24054;
+inline constexpr std::uint8_t kReadTocExFormatCdText = 5;
 inline constexpr std::uint32_t kIoctlCdromRawRead = 0x2403E;
 inline constexpr std::uint32_t kIoctlScsiPassThroughDirect = 0x4D014;
 

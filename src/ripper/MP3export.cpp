@@ -109,12 +109,22 @@ bool EncodeMp3(TFile& input, TFile& output) {
   return true;
 }
 
-bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name) {
+bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name, const TTrackTags* tags) {
   TFile wav(wavName, TFile::Mode::OpenRead);
   TFile mp3(mp3Name, TFile::Mode::CreateReadWrite);
   bool made = false;
   try {
+    if (tags != nullptr) {
+      const std::vector<std::uint8_t> head = BuildId3v2(*tags);
+      if (mp3.Write(head.data(), static_cast<std::int64_t>(head.size())) != static_cast<std::int64_t>(head.size()))
+        throw Exception("Error writing mp3");
+    }
     made = EncodeMp3(wav, mp3);
+    if (made && tags != nullptr) {
+      const auto tail = BuildId3v1(*tags);
+      if (mp3.Write(tail.data(), static_cast<std::int64_t>(tail.size())) != static_cast<std::int64_t>(tail.size()))
+        throw Exception("Error writing mp3");
+    }
   } catch (const EAbort&) {
     // The window is closing: the half-made MP3 goes.
     mp3.Close();

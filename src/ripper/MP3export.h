@@ -7,6 +7,7 @@
 
 #include "encoder/LameEnc.h"
 #include "ripper/FileIo.h"
+#include "ripper/Id3Tag.h"
 
 namespace pellamy {
 
@@ -32,9 +33,10 @@ EncoderConfig MakeEncoderConfig();
 // the encoder refuses the configuration; throws on every other failure.
 bool EncodeMp3(TFile& input, TFile& output);
 
-// Opens both files and runs EncodeMp3. Returns false when no MP3 was made
-// (the empty MP3 file is then removed).
-bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name);
+// Opens both files and runs EncodeMp3, the encoder's frames between an
+// ID3v2 tag and an ID3v1 tag when tags are given. Returns false when no MP3
+// was made (the MP3 file is then removed).
+bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name, const TTrackTags* tags = nullptr);
 
 // done * 100 / length rounded to the nearest integer, halves to even.
 int ProgressPercent(std::uint64_t done, std::uint64_t length);

@@ -51,6 +51,30 @@ std::string FormatRipLog(const TRipLogInfo& info) {
   line("MusicBrainz lookup: " + ids.MusicBrainzUrl);
   line("CUETools TOC id: " + ids.CueToolsToc);
   line();
+  // The names the disc carries, as read.
+  if (info.CdText.Empty()) {
+    line("CD-Text: " + (info.CdTextProblem.empty() ? std::string("none") : info.CdTextProblem));
+  } else {
+    line("CD-Text");
+    auto field = [&line](const char* name, const std::string& value) {
+      if (!value.empty()) line(std::string("    ") + name + ": " + value);
+    };
+    for (std::size_t n = 0; n < info.CdText.Tracks.size(); ++n) {
+      const TTrackText& t = info.CdText.Tracks[n];
+      if (t == TTrackText{}) continue;
+      line(n == 0 ? std::string("  Disc") : "  Track " + std::to_string(n));
+      field("Title", t.Title);
+      field("Performer", t.Performer);
+      field("Songwriter", t.Songwriter);
+      field("Composer", t.Composer);
+      field("Arranger", t.Arranger);
+      field("Message", t.Message);
+      field(n == 0 ? "UPC/EAN" : "ISRC", t.Code);
+    }
+    field("Genre", info.CdText.Genre);
+    field("Disc id", info.CdText.DiscId);
+  }
+  line();
   line("Table of contents");
   line("  Track |    Start |  Length | Sectors        | Type");
   for (std::size_t i = 0; i < info.Disc.Tracks.size(); ++i) {

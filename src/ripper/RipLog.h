@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ripper/CdText.h"
 #include "ripper/DiscIds.h"
 #include "ripper/SecureReader.h"
 
@@ -29,6 +30,8 @@ struct TRipLogInfo {
   bool OffsetGiven = false;
   TDiscLayout Disc;
   std::vector<TTrackRip> Tracks;
+  TCdText CdText;
+  std::string CdTextProblem;  // why there are no names, when there are none
 };
 
 // UTF-8 text with CR LF line ends.

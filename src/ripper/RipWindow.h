@@ -14,6 +14,11 @@ class TRipWindow {
   // Track list rows.
   virtual void ClearRows() = 0;
   virtual void AddRow(const std::string& caption, const std::string& time) = 0;
+  // A row with a comment (the track's title, from the disc's CD-Text).
+  virtual void AddTitledRow(const std::string& caption, const std::string& time, const std::string& comment) {
+    (void)comment;
+    AddRow(caption, time);
+  }
   // A data track's row: shown with "Data", never ticked.
   virtual void AddDataRow(const std::string& caption, const std::string& time) { AddRow(caption, time); }
   virtual int RowCount() = 0;

@@ -14,6 +14,7 @@
 #include "ripper/SecureReader.h"
 #include "ripper/TextCodec.h"
 #include "ripper/TrackChecksums.h"
+#include "ripper/VirtualDisc.h"
 
 namespace pellamy {
 
@@ -274,10 +275,30 @@ std::string TCDRipperManager::GetTrackTime(CdromToc toc, int n) {
   return text;
 }
 
+const TCdText& TCDRipperManager::CdText() {
+  if (FCdTextRead) return FCdText;
+  FCdTextRead = true;
+  std::vector<std::uint8_t> answer;
+  if (FDevice != kInvalidDevice && CurrentDeviceIo().ReadCdText(FDevice, answer))
+    FCdText = ParseCdText(answer.data(), answer.size(), &FCdTextProblem);
+  else
+    FCdTextProblem = "no CD-Text";
+  return FCdText;
+}
+
+std::string TrackComment(const TCdText& text, int n) {
+  const TTrackText& track = text.Track(n);
+  if (track.Title.empty()) return {};
+  const std::string& album = text.Track(0).Performer;
+  if (!track.Performer.empty() && track.Performer != album) return track.Performer + " \u2013 " + track.Title;
+  return track.Title;
+}
+
 void TCDRipperManager::FillTrackList() {
   TRipWindow* window = RipWindow();
   if (window == nullptr) return;
   window->ClearRows();
+  const TCdText& text = CdText();
   const int first = FToc.FirstTrack;
   const int last = FToc.LastTrack;
   for (int n = first; n <= last; ++n) {
@@ -285,8 +306,11 @@ void TCDRipperManager::FillTrackList() {
     if (entry >= 0 && entry + 1 < kTocEntryCount && TocIsDataTrack(FToc.TrackData[entry]))
       window->AddDataRow("Track " + std::to_string(n), GetTrackTime(FToc, n));
     else
-      window->AddRow("Track " + std::to_string(n), GetTrackTime(FToc, n));
+      window->AddTitledRow("Track " + std::to_string(n), GetTrackTime(FToc, n), TrackComment(text, n));
   }
+  const TTrackText& album = text.Track(0);
+  if (!album.Title.empty())
+    window->SetStatus(album.Performer.empty() ? album.Title : album.Title + " \u2013 " + album.Performer);
 }
 
 void BuildWavHeader(std::uint32_t dataSize, std::uint8_t (&h)[48]) {
@@ -376,7 +400,9 @@ void TCDRipperManager::RipTrack(int p) {
   const int outputType = window != nullptr ? window->OutputTypeIndex() : 1;
   rip.File = "track " + std::to_string(p) + ".wav";
   if (outputType == 0) {
-    if (ConvertWavToMp3(wavName, base + ".mp3")) {
+    const TTrackTags tags =
+        TagsForTrack(CdText(), p, TocTrackCount(toc), ComputeDiscIds(DiscLayoutFromToc(toc)).MusicBrainz);
+    if (ConvertWavToMp3(wavName, base + ".mp3", &tags)) {
       DeleteFileNamed(wavName);
       rip.File = "track " + std::to_string(p) + ".mp3";
     }
@@ -394,6 +420,8 @@ std::string TCDRipperManager::WriteRipLog() {
   info.OffsetGiven = RipSettings().OffsetGiven;
   info.Disc = DiscLayoutFromToc(FToc);
   info.Tracks = FRips;
+  info.CdText = CdText();
+  info.CdTextProblem = FCdTextProblem;
   const std::string text = FormatRipLog(info);
   const std::time_t now = std::time(nullptr);
   std::tm local{};

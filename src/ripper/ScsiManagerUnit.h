@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ripper/CdText.h"
 #include "ripper/CdromToc.h"
 #include "ripper/DeviceIo.h"
 #include "ripper/DeviceRecords.h"
@@ -31,7 +32,13 @@ class TCDRipperManager {
   // count sectors into buffer (count * 2352 bytes); on failure shows the
   // error code and returns false.
   bool ReadRawSectors(std::int32_t firstSector, void* buffer, int count);
+  // The rows of the disc's tracks, with their CD-Text titles in the comment
+  // column, and the album and its performer in the status line.
   void FillTrackList();
+  // The disc's CD-Text, read once; none when the drive gives none or it is
+  // damaged (CdTextProblem says why), which is no error.
+  const TCdText& CdText();
+  const std::string& CdTextProblem() const { return FCdTextProblem; }
   // Rips the track of row position p (1-based) to FOutputDir + "track p.wav",
   // then to MP3 when the window asks for it, reading as RipSettings() says
   // and keeping its checksums for the log. A data track is never written.
@@ -56,6 +63,9 @@ class TCDRipperManager {
   std::string FOutputDir;
   char FLetter;
   std::vector<TTrackRip> FRips;
+  TCdText FCdText;
+  std::string FCdTextProblem;
+  bool FCdTextRead = false;
   CdromToc FToc{};
   DeviceHandle FDevice = kInvalidDevice;
 };
@@ -63,6 +73,11 @@ class TCDRipperManager {
 // "E:  VENDOR   PRODUCT          REV " from the drive's INQUIRY, or "E:"
 // when it does not answer; shows no message.
 std::string QuietDriveDescription(char driveLetter);
+
+// What the track list's comment column shows for track n: its title, or
+// "Performer – Title" when its performer is not the album's; empty without
+// a title.
+std::string TrackComment(const TCdText& text, int n);
 
 // The entry points looked up in the ASPI library by the first manager.
 const AspiEntryPoints& AspiEntries();

@@ -170,6 +170,27 @@ void VirtualCdDeviceIo::Close(DeviceHandle device) {
   }
 }
 
+bool VirtualCdDeviceIo::ReadCdText(DeviceHandle device, std::vector<std::uint8_t>& answer) {
+  answer.clear();
+  switch (Route(device)) {
+    case TRoute::Own:
+      break;
+    case TRoute::Fallback:
+      Delegated();
+      return FFallback->ReadCdText(device, answer);
+    case TRoute::Invalid:
+      return Failed(kErrorInvalidHandle);
+  }
+  std::lock_guard<std::mutex> lock(FMutex);
+  if (!FDisc) return Failed(kErrorNotReady);
+  const CdromToc& toc = FDisc->Toc();
+  answer = BuildCdText(FDisc->CdText(), toc.FirstTrack, toc.LastTrack);
+  // A disc without names answers with no packs, as a drive does.
+  if (answer.empty()) return Failed(kErrorIoDevice);
+  Handled();
+  return true;
+}
+
 bool VirtualCdDeviceIo::ReadToc(DeviceHandle device, CdromToc& toc) {
   switch (Route(device)) {
     case TRoute::Own:

@@ -52,6 +52,8 @@ class VirtualCdDeviceIo : public DeviceIo {
   DeviceHandle Open(const std::string& path) override;
   void Close(DeviceHandle device) override;
   bool ReadToc(DeviceHandle device, CdromToc& toc) override;
+  // The disc's names (its CUE sheet's) as a pressed disc's packs.
+  bool ReadCdText(DeviceHandle device, std::vector<std::uint8_t>& answer) override;
   // Reads SectorCount sectors from DiskOffset / 2048; the sectors of data
   // tracks come back raw, as the disc holds them. Error 87 for a track
   // mode other than CD audio, an offset that is negative or not a multiple

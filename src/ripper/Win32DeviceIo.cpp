@@ -46,6 +46,28 @@ class Win32DeviceIo final : public DeviceIo {
            0;
   }
 
+  // Two requests: the header tells how long the whole answer is.
+  bool ReadCdText(DeviceHandle device, std::vector<std::uint8_t>& answer) override {
+    std::uint8_t request[4] = {kReadTocExFormatCdText, 0, 0, 0};
+    std::uint8_t header[4] = {};
+    DWORD returned = 0;
+    answer.clear();
+    if (!DeviceIoControl(ToHandle(device), kIoctlCdromReadTocEx, request, sizeof(request), header, sizeof(header),
+                         &returned, nullptr) ||
+        returned < 4)
+      return false;
+    const std::size_t length = (static_cast<std::size_t>(header[0]) << 8 | header[1]) + 2;
+    if (length <= 4) return false;
+    answer.resize(length);
+    if (!DeviceIoControl(ToHandle(device), kIoctlCdromReadTocEx, request, sizeof(request), answer.data(),
+                         static_cast<DWORD>(answer.size()), &returned, nullptr)) {
+      answer.clear();
+      return false;
+    }
+    answer.resize(std::min<std::size_t>(returned, answer.size()));
+    return true;
+  }
+
   bool RawRead(DeviceHandle device, const RawReadRequest& request, void* out, std::uint32_t outLength) override {
     DWORD returned = 0;
     return DeviceIoControl(ToHandle(device), kIoctlCdromRawRead, const_cast<RawReadRequest*>(&request), sizeof(request),

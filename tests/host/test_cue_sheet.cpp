@@ -15,6 +15,8 @@
 #include "base/Exceptions.h"
 #include "base/Utf8Path.h"
 #include "ripper/CueSheet.h"
+#include "ripper/ScsiManagerUnit.h"
+#include "ripper/VirtualCdDeviceIo.h"
 #include "ripper/VirtualDisc.h"
 #include "support/WaveFile.h"
 
@@ -386,11 +388,12 @@ TEST_F(CueSheetTest, NamesInAnyScriptAndSheetsInAWindowsCodePage) {
 // What a sheet names, for the disc and each track, as the disc's CD-Text.
 TEST_F(CueSheetTest, NamesForTheDiscAndItsTracks) {
   WriteBin("disc.bin", 20, 9);
-  const std::unique_ptr<TVirtualDisc> disc = Load(
+  const std::string sheet =
       "REM GENRE Jazz\nCATALOG 0724356789012\nTITLE \"Caf\xE9 Nights\"\nPERFORMER \"The Trio\"\n"
       "FILE \"disc.bin\" BINARY\n"
       "TRACK 01 AUDIO\n TITLE \"First\"\n PERFORMER \"Guest\"\n SONGWRITER Someone\n INDEX 01 00:00:00\n"
-      "TRACK 02 AUDIO\n TITLE Second\n ISRC USXX19800001\n INDEX 01 00:00:10\n");
+      "TRACK 02 AUDIO\n TITLE Second\n ISRC USXX19800001\n INDEX 01 00:00:10\n";
+  const std::unique_ptr<TVirtualDisc> disc = Load(sheet);
   const TCdText& text = disc->CdText();
   EXPECT_EQ(text.Genre, "Jazz");
   EXPECT_EQ(text.Track(0), (TTrackText{"Caf\u00e9 Nights", "The Trio", "", "", "", "", "0724356789012"}));
@@ -398,6 +401,18 @@ TEST_F(CueSheetTest, NamesForTheDiscAndItsTracks) {
   EXPECT_EQ(text.Track(2), (TTrackText{"Second", "", "", "", "", "", "USXX19800001"}));
   EXPECT_TRUE(Load("FILE \"disc.bin\" BINARY\nTRACK 01 AUDIO\nTITLE\nINDEX 01 00:00:00\n")->CdText().Empty())
       << "a TITLE without its text is passed over";
+
+  // The virtual drive answers for it as a pressed disc would; the program's
+  // parser reads the same names back, and the track list shows them.
+  const TCdText expected = disc->CdText();
+  VirtualCdDeviceIo drive('E', Load(sheet, "named.cue"), &PlatformDeviceIo());
+  const DeviceHandle device = drive.Open(DevicePath('E'));
+  std::vector<std::uint8_t> answer;
+  ASSERT_TRUE(drive.ReadCdText(device, answer));
+  EXPECT_EQ(ParseCdText(answer.data(), answer.size()), expected);
+  EXPECT_EQ(TrackComment(expected, 1), "Guest \u2013 First");
+  EXPECT_EQ(TrackComment(expected, 2), "Second");
+  drive.Close(device);
 }
 
 TEST(Utf8Text, MalformedTextIsReadAsWindows1252) {

@@ -217,6 +217,8 @@ TEST(RipLogTest, ParsedBackAndEditsShow) {
   t.ArV2 = 0xABCDEF01;
   t.Report.Suspicious = {4500 + 75 + 2};
   info.Tracks = {t};
+  info.CdText.Track(0).Title = "Caf\u00e9";
+  info.CdText.Track(1).Code = "USXX19800001";
   const std::string log = FormatRipLog(info);
   EXPECT_TRUE(RipLogIntact(log));
   std::string edited = log;
@@ -226,7 +228,8 @@ TEST(RipLogTest, ParsedBackAndEditsShow) {
   for (std::size_t at = log.find('\n'); at != std::string::npos; at = log.find('\n', at + 1))
     ASSERT_EQ(log[at - 1], '\r');
   for (const char* line : {"Read offset: 0 samples (none given)", "AccurateRip v2: ABCDEF01",
-                           "Suspicious positions: 1:01.02", "      3 |  0:09.25 |", "data", "Tracks with errors: 1"})
+                           "Suspicious positions: 1:01.02", "      3 |  0:09.25 |", "data", "Tracks with errors: 1",
+                           "  Disc\r\n    Title: Caf\u00e9\r\n", "  Track 1\r\n    ISRC: USXX19800001\r\n"})
     EXPECT_NE(log.find(line), std::string::npos) << line;
   std::tm when{};
   when.tm_year = 126;

@@ -172,6 +172,30 @@ class EnhancedDisc : public TVirtualDisc {
   CdromToc FToc = BuildToc(1, {{0, false}, {1000, false}, {2000, true}}, 3000);
 };
 
+// The enhanced disc, with names on it.
+class NamedDisc : public EnhancedDisc {
+ public:
+  NamedDisc() {
+    FText.Track(0) = {"Caf\u00e9 Nights", "The Trio", "", "", "", "", ""};
+    FText.Track(1).Title = "First";
+    FText.Track(2) = {"Second", "A Guest", "", "", "", "", ""};
+  }
+  const TCdText& CdText() const override { return FText; }
+
+ private:
+  TCdText FText;
+};
+
+TEST_F(MainWindow, TheDiscsNamesInTheCommentColumnAndTheStatusLine) {
+  Open(true, std::make_unique<NamedDisc>());
+  ASSERT_EQ(form->lvCdTracks->ItemCount(), 3);
+  EXPECT_EQ(form->lvCdTracks->ItemCaption(0), "Track 1") << "the captions stay";
+  EXPECT_EQ(form->lvCdTracks->SubItems(0), (std::vector<std::string>{"0:13", "First"}));
+  EXPECT_EQ(form->lvCdTracks->SubItems(1), (std::vector<std::string>{"0:13", "A Guest \u2013 Second"}));
+  EXPECT_EQ(form->lvCdTracks->SubItems(2), (std::vector<std::string>{"0:14", "Data"}));
+  EXPECT_EQ(form->StatusBar1->Panel(0).Text, "Caf\u00e9 Nights \u2013 The Trio");
+}
+
 TEST_F(MainWindow, DataTracksAreListedAsDataAndCannotBeTicked) {
   Open(true, std::make_unique<EnhancedDisc>());
   ASSERT_EQ(form->lvCdTracks->ItemCount(), 3);

@@ -34,6 +34,12 @@ inline std::vector<std::uint8_t> ReadWholeFile(const std::filesystem::path& file
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// Where an MP3 file's first frame starts: after its ID3v2 tag, if any.
+inline std::size_t FirstMp3Frame(const std::vector<std::uint8_t>& bytes) {
+  if (bytes.size() < 10 || bytes[0] != 'I' || bytes[1] != 'D' || bytes[2] != '3') return 0;
+  return 10 + (static_cast<std::size_t>(bytes[6]) << 21 | bytes[7] << 14 | bytes[8] << 7 | bytes[9]);
+}
+
 inline std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
