@@ -267,6 +267,9 @@ case "$case_name" in
     python3 "$here/wave_image.py" "$image" "$expect" || fail "could not make the image"
     pellamy_start "--virtual-cd=$(winpath "$image/disc.cue")" || fail "no window (the sheet refused?)"
     no_box || fail "a message box at start"
+    # The sheet's names, as the disc's CD-Text: the album in the status line.
+    wintree "$PELLAMY_TITLE" --class msctls_statusbar32 --expect "Live at the Hall – The Hall Band" >/dev/null ||
+      fail "the status line shows no album: $(wintree "$PELLAMY_TITLE" --class msctls_statusbar32 --text)"
     pellamy_tick_by_check_box 1
     pellamy_tick_by_double_click 2
     pellamy_tick_by_check_box 3
@@ -287,8 +290,22 @@ case "$case_name" in
       cmp <(tail -c +49 "$f") "$expect/track $n.pcm" ||
         fail "track $n: not the image's samples ($(stat -c %s "$f") bytes, expected $((48 + $(stat -c %s "$expect/track $n.pcm"))))"
     done
+    # Track 1 again as MP3: tagged with the sheet's names.
+    mp3out="$work/mp3"
+    mkdir -p "$mp3out"
+    pellamy_tick_by_check_box 2
+    pellamy_tick_by_check_box 3
+    pellamy_click "$MP3_X" "$MP3_Y"
+    pellamy_set_output "$(winpath "$mp3out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    wait_for_files 1 "$mp3out" mp3 || fail "no MP3 file"
+    tags=$(ffprobe -v error -show_entries format_tags -of default=nw=1 "$mp3out/track 1.mp3")
+    for tag in "TAG:title=Opening" "TAG:artist=The Hall Band" "TAG:album=Live at the Hall" "TAG:track=1/3"; do
+      echo "$tags" | grep -qx "$tag" || fail "track 1.mp3 lacks $tag: $tags"
+    done
     pellamy_close || fail "did not close"
-    echo "WAVE image with INDEX 00, PREGAP and POSTGAP: three rows ripped, each byte for byte its samples and gaps"
+    echo "WAVE image with INDEX 00, PREGAP and POSTGAP: three rows ripped, each byte for byte its samples and gaps;" \
+      "its names in the status line and the MP3's tags"
     ;;
   *)
     echo "unknown case $case_name" >&2
