@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "ripper/TextCodec.h"
+
 namespace pellamy {
 
 namespace {
@@ -116,12 +118,17 @@ bool CrcHolds(const std::uint8_t* pack) {
   return pack[16] == (crc >> 8) && pack[17] == (crc & 0xFF);
 }
 
+bool FitsLatin1(const std::string& text) {
+  const std::string back = Utf8ToLatin1(text);
+  return Latin1ToUtf8(back) == text;
+}
+
 // One type's strings: each pack's first byte belongs to the track it names;
-// a NUL ends a string and the next belongs to the next track. A string whose
-// beginning was in a lost pack is not taken.
-void ReadStrings(const std::vector<TPack>& packs, int type, TCdText& out) {
+// a NUL (two in a double-byte block) ends a string and the next belongs to
+// the next track. A string whose beginning was in a lost pack is not taken.
+void ReadStrings(const std::vector<TPack>& packs, int type, bool msJis, TCdText& out) {
   int lastSequence = -2, track = 0;
-  bool skipping = true;
+  bool skipping = true, pendingNul = false;
   std::string bytes;
   for (const TPack& p : packs) {
     if (p.Type() != type) continue;
@@ -131,19 +138,28 @@ void ReadStrings(const std::vector<TPack>& packs, int type, TCdText& out) {
     if (!follows) {
       track = p.TrackNo();
       bytes.clear();
+      pendingNul = false;
       skipping = p.CharPos() != 0;
       // A genre starts with its two-byte code, then its text.
       if (type == kGenre && !skipping) from = 2;
     }
     for (std::size_t i = from; i < kPackText && track <= kMaxTrack; ++i) {
       const std::uint8_t c = p.Text()[i];
-      if (c != 0) {
+      if (c != 0 && !pendingNul) {
         if (!skipping && bytes.size() < kMaxTextBytes) bytes += static_cast<char>(c);
         continue;
       }
+      if (c == 0 && msJis && !pendingNul) {
+        pendingNul = true;
+        continue;
+      }
+      pendingNul = false;
       if (!skipping) {
         // A lone tab: the same as the track before.
-        std::string value = bytes == "\t" && track > 0 ? FieldValue(out, type, track - 1) : Latin1ToUtf8(bytes);
+        const bool tab = bytes == (msJis ? "\t\t" : "\t");
+        std::string value = tab && track > 0 ? FieldValue(out, type, track - 1)
+                            : msJis          ? Cp932ToUtf8(bytes)
+                                             : Latin1ToUtf8(bytes);
         if (!value.empty()) {
           if (std::string* field = FieldOf(out, type, track)) *field = std::move(value);
         }
@@ -151,6 +167,9 @@ void ReadStrings(const std::vector<TPack>& packs, int type, TCdText& out) {
       skipping = false;
       bytes.clear();
       ++track;
+      // A double-byte string's lone NUL followed by text: that text begins
+      // the next string.
+      if (c != 0 && bytes.size() < kMaxTextBytes) bytes += static_cast<char>(c);
     }
   }
 }
@@ -206,16 +225,21 @@ TCdText ParseCdText(const std::uint8_t* answer, std::size_t size, std::string* p
                     })->Block();
   std::vector<TPack> inBlock;
   int characterCode = 0x00;
+  bool doubleByte = false;
   for (const TPack& p : packs) {
     if (p.Block() != block || p.Extension()) continue;
     if (p.Type() == kSize && p.TrackNo() == 0) characterCode = p.Text()[0];
-    if (p.DoubleByte()) characterCode = 0x80;
+    doubleByte = doubleByte || p.DoubleByte();
     inBlock.push_back(p);
   }
-  // 0x00 ISO 8859-1, 0x01 ASCII; from 0x80 on double-byte codes.
-  if (characterCode >= 0x80) return fail("CD-Text in double-byte characters, not read");
+  if (doubleByte && characterCode < 0x80) characterCode = 0x80;
+  // 0x00 ISO 8859-1, 0x01 ASCII, 0x80 MS-JIS; 0x81 Korean and 0x82 Mandarin
+  // double-byte codes are not read.
+  if (characterCode > 0x80 || (characterCode > 0x01 && characterCode < 0x80))
+    return fail("CD-Text in a double-byte character code other than MS-JIS, not read");
+  const bool msJis = characterCode == 0x80;
   TCdText text;
-  for (const int type : kTextTypes) ReadStrings(inBlock, type, text);
+  for (const int type : kTextTypes) ReadStrings(inBlock, type, msJis, text);
   if (text.Empty() && damaged > 0) return fail("CD-Text damaged");
   while (!text.Tracks.empty() && text.Tracks.back() == TTrackText{}) text.Tracks.pop_back();
   return text;
@@ -223,6 +247,35 @@ TCdText ParseCdText(const std::uint8_t* answer, std::size_t size, std::string* p
 
 std::vector<std::uint8_t> BuildCdText(const TCdText& text, int firstTrack, int lastTrack) {
   if (text.Empty() || firstTrack < 1 || lastTrack < firstTrack || lastTrack > kMaxTrack) return {};
+  // ISO 8859-1 when every name fits it, else MS-JIS when every name fits
+  // that (Japanese, Greek, Cyrillic), else ISO 8859-1 with '?'.
+  bool latin1 = true, msJis = true;
+  for (const int type : kTextTypes)
+    for (int t = 0; t <= lastTrack; ++t) {
+      const std::string value = FieldValue(text, type, t);
+      std::string ignored;
+      latin1 = latin1 && FitsLatin1(value);
+      msJis = msJis && Utf8ToCp932(value, ignored);
+    }
+  msJis = msJis && !latin1;
+  auto encode = [msJis](const std::string& value) {
+    std::string bytes;
+    if (!msJis || !Utf8ToCp932(value, bytes)) bytes = Utf8ToLatin1(value);
+    // Cut at a character's end.
+    if (bytes.size() > kMaxTextBytes) {
+      std::size_t cut = 0;
+      for (std::size_t i = 0; i < kMaxTextBytes;) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const std::size_t width = msJis && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+        if (i + width > kMaxTextBytes) break;
+        i += width;
+        cut = i;
+      }
+      bytes.resize(cut);
+    }
+    return bytes;
+  };
+  const std::string terminator = msJis ? std::string(2, '\0') : std::string(1, '\0');
   std::vector<std::array<std::uint8_t, kCdTextPackBytes>> packs;
   std::array<int, 16> counts{};
   auto emit = [&](int type, int track, int charPos, const std::uint8_t* bytes) {
@@ -230,7 +283,7 @@ std::vector<std::uint8_t> BuildCdText(const TCdText& text, int firstTrack, int l
     p[0] = static_cast<std::uint8_t>(type);
     p[1] = static_cast<std::uint8_t>(track);
     p[2] = static_cast<std::uint8_t>(packs.size());
-    p[3] = static_cast<std::uint8_t>(std::min(charPos, 15));
+    p[3] = static_cast<std::uint8_t>((msJis ? 0x80 : 0) | std::min(charPos, 15));
     std::copy(bytes, bytes + kPackText, p.begin() + 4);
     const std::uint16_t crc = CdTextCrc(p.data(), 16);
     p[16] = static_cast<std::uint8_t>(crc >> 8);
@@ -247,12 +300,12 @@ std::vector<std::uint8_t> BuildCdText(const TCdText& text, int firstTrack, int l
     std::vector<std::size_t> starts;
     bool any = false;
     for (const int t : tracks) {
-      const std::string value = Utf8ToLatin1(FieldValue(text, type, t)).substr(0, kMaxTextBytes);
+      const std::string value = encode(FieldValue(text, type, t));
       any = any || !value.empty();
       starts.push_back(payload.size());
       if (type == kGenre) payload += std::string("\x00\x01", 2);  // genre code: not defined
       payload += value;
-      payload += '\0';
+      payload += terminator;
     }
     if (!any) continue;
     for (std::size_t at = 0; at < payload.size(); at += kPackText) {
@@ -262,14 +315,15 @@ std::vector<std::uint8_t> BuildCdText(const TCdText& text, int firstTrack, int l
       std::array<std::uint8_t, kPackText> chunk{};
       const std::string part = payload.substr(at, kPackText);
       std::copy(part.begin(), part.end(), chunk.begin());
-      emit(type, tracks[i], static_cast<int>(at - starts[i]), chunk.data());
+      const int position = static_cast<int>(at - starts[i]);
+      emit(type, tracks[i], msJis && position > 0 ? std::max(1, position / 2) : position, chunk.data());
     }
   }
   // The size information: character code, track range, copyright, packs
   // per type, each block's last sequence number and language (English).
   counts[kSize - 0x80] = 3;
   std::array<std::uint8_t, 3 * kPackText> info{};
-  info[0] = 0x00;
+  info[0] = msJis ? 0x80 : 0x00;
   info[1] = static_cast<std::uint8_t>(firstTrack);
   info[2] = static_cast<std::uint8_t>(lastTrack);
   for (std::size_t i = 0; i < 16; ++i) info[4 + i] = static_cast<std::uint8_t>(counts[i]);

@@ -42,14 +42,15 @@ std::uint16_t CdTextCrc(const std::uint8_t* bytes, std::size_t count);
 // 4-byte header (its length, high byte first, counts the bytes after the
 // length field). Packs whose CRC fails are left out, with the strings they
 // would have completed; a damaged or absent CD-Text gives no texts, never an
-// error. Double-byte (MS-JIS and other) blocks are refused: problem says why
-// nothing was read when that is so.
+// error. Blocks in MS-JIS are read; the other double-byte codes (Korean,
+// Mandarin) are refused: problem says why nothing was read when that is so.
 TCdText ParseCdText(const std::uint8_t* answer, std::size_t size, std::string* problem = nullptr);
 
 // The answer a drive gives for these texts of a disc with tracks
-// firstTrack..lastTrack: one block in ISO 8859-1 (other characters become
-// '?'), English, ending in its three size packs. Empty when there are no
-// texts.
+// firstTrack..lastTrack: one block, English, ending in its three size packs;
+// in ISO 8859-1 when every text fits it, else in MS-JIS when every text fits
+// that, else in ISO 8859-1 with '?' for what does not fit. Empty when there
+// are no texts.
 std::vector<std::uint8_t> BuildCdText(const TCdText& text, int firstTrack, int lastTrack);
 
 }  // namespace pellamy

@@ -95,9 +95,9 @@ TEST(CdText, NamesOfPressedPacksAcrossPacksAndLostOnes) {
   EXPECT_EQ(damaged.Track(4).Performer, "Artifact303");
 }
 
-TEST(CdText, DoubleByteBlocksAreRefusedAndGarbageIsNoError) {
+TEST(CdText, KoreanAndMandarinBlocksAreRefusedAndGarbageIsNoError) {
   std::vector<Bytes> packs = PressedPacks();
-  packs[7][4] = 0x80;  // MS-JIS
+  packs[7][4] = 0x81;  // Korean
   Reseal(packs[7]);
   std::string problem;
   EXPECT_TRUE(Parse(Answer(packs), &problem).Empty());
@@ -163,10 +163,20 @@ TEST(CdText, WrittenPacksReadBackWithTheirSizeInformation) {
   EXPECT_EQ(cut.Track(1).Code, text.Track(1).Code);
   EXPECT_EQ(cut.Track(99).Code, "");
 
-  // Characters beyond ISO 8859-1 cannot be carried.
+  // Names beyond ISO 8859-1 go in MS-JIS, where they fit it: Japanese, Greek
+  // and Cyrillic, mixed with ASCII; double-byte packs, two NULs a string.
   TCdText other;
-  other.Track(1).Title = "音楽 Музыка";
-  EXPECT_EQ(Parse(BuildCdText(other, 1, 1)).Track(1).Title, "?? ??????");
+  other.Track(0) = {"音楽のアルバム", "ΕΛΛΑΣ", "", "", "", "", ""};  // unaccented: MS-JIS has no tonos
+  other.Track(1).Title = "Музыка 1";
+  other.Track(2).Title = "Second";
+  const Bytes jis = BuildCdText(other, 1, 2);
+  ASSERT_GT(jis.size(), 4u);
+  EXPECT_EQ(jis[4 + 3] & 0x80, 0x80) << "the double-byte flag";
+  EXPECT_EQ(Parse(jis), other);
+  // A name fitting neither keeps what ISO 8859-1 can carry.
+  TCdText mixed;
+  mixed.Track(1).Title = "Música 音楽";
+  EXPECT_EQ(Parse(BuildCdText(mixed, 1, 1)).Track(1).Title, "Música ??");
   EXPECT_TRUE(BuildCdText(TCdText{}, 1, 5).empty());
 }
 
