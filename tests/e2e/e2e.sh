@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
 #   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
-#                  browse-drive, unicode-folders, frame, wave-image)
+#                  browse-drive, unicode-folders, faulty-drive, frame, wave-image)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -259,6 +259,24 @@ case "$case_name" in
     pellamy_screenshot "${PELLAMY_SHOT:-$work/frame.png}"
     pellamy_close || fail "the skin's close button did not close the window"
     echo "closed by the skin's close button"
+    ;;
+  faulty-drive)
+    # A scratched disc in a drive that reads late: the window's rip ends with
+    # the errors line, the log names the suspicious position, no box.
+    faults=$(cd "$here/../data/rip" && pwd)/scratched.faults
+    pellamy_start --virtual-cd "--virtual-cd-faults=$(winpath "$faults")" --read-offset=48 || fail "no window"
+    pellamy_tick_by_check_box 1
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    wintree "$PELLAMY_TITLE" --class msctls_statusbar32 --expect "Ripping completed with errors: see the log" \
+      >/dev/null || fail "status: $(wintree "$PELLAMY_TITLE" --class msctls_statusbar32 --text)"
+    no_box || fail "a message box for the failed read"
+    log=$(ls "$out"/Pellamy\ rip\ *.log 2>/dev/null | head -1)
+    [ -n "$log" ] || fail "no rip log in $out"
+    grep -q "Suspicious positions: 0:16.00" "$log" || fail "the log names no suspicious position: $(grep -a Suspicious "$log")"
+    wav_is_whole "$out/track 1.wav" || fail "track 1 not whole"
+    pellamy_close || fail "did not close"
+    echo "faulty drive: errors in the status line and the log ($(basename "$log")), no message box"
     ;;
   wave-image)
     # A disc kept as one WAV file and its CUE sheet, in a folder with a space.
