@@ -10,6 +10,7 @@
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
 #include "support/RecordingWindow.h"
+#include "support/TempDir.h"
 
 namespace pellamy::test {
 namespace {
@@ -58,9 +59,10 @@ TEST_F(RipUnderWine, VirtualDriveIsFoundBesideTheRealOnes) {
 // Every frame header of an MP3 stream: MPEG-1 Layer III, 128 kbit/s,
 // 44.1 kHz, joint stereo. Returns the frame count, or -1 at a bad header.
 int CountFrames(const std::vector<std::uint8_t>& mp3) {
-  std::size_t at = 0;
+  std::size_t at = FirstMp3Frame(mp3);
+  const std::size_t end = Mp3FramesEnd(mp3);
   int frames = 0;
-  while (at + 4 <= mp3.size()) {
+  while (at + 4 <= end) {
     const std::uint8_t* h = &mp3[at];
     if (h[0] != 0xFF || (h[1] & 0xFE) != 0xFA) return -1;       // sync, MPEG-1, Layer III
     if ((h[2] >> 4) != 9 || ((h[2] >> 2) & 3) != 0) return -1;  // 128 kbit/s, 44100 Hz
@@ -68,7 +70,7 @@ int CountFrames(const std::vector<std::uint8_t>& mp3) {
     at += 144 * 128000 / 44100 + ((h[2] >> 1) & 1);
     ++frames;
   }
-  return at == mp3.size() ? frames : -1;
+  return at == end ? frames : -1;
 }
 
 TEST_F(RipUnderWine, WavFilesHoldTheDiscSectorsAndMp3FilesAreValid) {

@@ -40,6 +40,13 @@ inline std::size_t FirstMp3Frame(const std::vector<std::uint8_t>& bytes) {
   return 10 + (static_cast<std::size_t>(bytes[6]) << 21 | bytes[7] << 14 | bytes[8] << 7 | bytes[9]);
 }
 
+// Where an MP3 file's frames end: before its 128-byte ID3v1 tag, if any.
+inline std::size_t Mp3FramesEnd(const std::vector<std::uint8_t>& bytes) {
+  const std::size_t n = bytes.size();
+  if (n >= 128 && bytes[n - 128] == 'T' && bytes[n - 127] == 'A' && bytes[n - 126] == 'G') return n - 128;
+  return n;
+}
+
 inline std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
