@@ -10,6 +10,7 @@
 #include "gui/controls/ExtCtrls.h"
 #include "gui/controls/StdCtrls.h"
 #include "gui/forms/Forms.h"
+#include "skin/controls/SkinBars.h"
 #include "skin/hooks/SkinWindows.h"
 #include "support_app.h"
 #include "support_skin.h"
@@ -223,6 +224,27 @@ TEST_F(SkinControls, UnskinningGivesBackColoursAndProceduresAndReskinsLeaveNoHan
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   Pump(200);
   EXPECT_EQ(form->Clicks, 1);
+}
+
+// A panel text past any fixed buffer comes back whole (the control copies all
+// of it), and each drawing flag gives its own bevel.
+TEST(SkinStatusPanel, LongTextsComeBackWholeAndFlagsGiveTheirBevel) {
+  App();
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_POPUP, 0, 0, 300, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(bar, nullptr);
+  const struct {
+    int length;
+    WPARAM flags;
+    int bevel;
+  } cases[] = {{3000, 0, 1}, {1500, SBT_POPOUT, 2}, {10, SBT_NOBORDERS, 3}, {0, 0, 1}};
+  for (const auto& c : cases) {
+    const std::wstring text(static_cast<std::size_t>(c.length), L'x');
+    SendMessageW(bar, SB_SETTEXTW, c.flags, reinterpret_cast<LPARAM>(text.c_str()));
+    int bevel = 0;
+    EXPECT_EQ(StatusPanelText(bar, 0, bevel).size(), text.size()) << c.length;
+    EXPECT_EQ(bevel, c.bevel) << c.flags;
+  }
+  DestroyWindow(bar);
 }
 
 }  // namespace
