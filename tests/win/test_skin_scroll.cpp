@@ -277,6 +277,11 @@ TEST_F(SkinScroll, TheListViewsBarAndHeaderComeFromTheSkin) {
   EXPECT_EQ(PixelOf(control, c.bottom / 2, c.bottom / 2), kLeft);
   EXPECT_EQ(Peek(control, c.right - c.bottom / 2, c.bottom / 2), kRight);
   EXPECT_EQ(Peek(control, c.bottom + 3, c.bottom / 2), kThumb);
+
+  // The program moves the thumb: the system redraws at once, the skin after it.
+  SendMessageW(control, SBM_SETPOS, 90, TRUE);
+  EXPECT_EQ(Peek(control, c.bottom / 2, c.bottom / 2), kLeft) << "after a set position";
+  EXPECT_EQ(Peek(control, c.right - c.bottom - 3, c.bottom / 2), kThumb) << "the thumb at its new place";
 }
 
 TEST_F(SkinScroll, DraggingTheListViewsThumbScrollsItAndTheBarFollows) {
