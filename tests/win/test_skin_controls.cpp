@@ -75,6 +75,11 @@ class TControlsForm : public TForm {
     Panel->SetParent(this);
     Panel->SetBounds(150, 10, 150, 100);
     Panel->SetColor(clWhite);
+    Group = new TGroupBox(this);
+    Group->SetParent(this);
+    Group->SetBounds(150, 120, 160, 100);
+    Group->SetText("Group");
+    Group->Font().SetSize(20);
     Skipped = new TButton(this);
     Skipped->SetParent(this);
     Skipped->SetBounds(10, 120, 100, 30);
@@ -89,6 +94,7 @@ class TControlsForm : public TForm {
   TRadioButton* Radio;
   TPanel* Panel;
   TButton* Skipped;
+  TGroupBox* Group;
   TSkinData* Skin;
   int Clicks = 0;
 };
@@ -228,6 +234,23 @@ TEST_F(SkinControls, UnskinningGivesBackColoursAndProceduresAndReskinsLeaveNoHan
 
 // A panel text past any fixed buffer comes back whole (the control copies all
 // of it), and each drawing flag gives its own bevel.
+// The skinned group box covers the control's own line, wherever the
+// control's font puts it, and draws one line of its own.
+TEST_F(SkinControls, TheGroupBoxCoversTheControlsOwnLineInItsFont) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  HDC screen = GetDC(nullptr);
+  TEXTMETRICW metrics{};
+  {
+    SelectGuard select(screen, form->Group->Font().Handle());
+    GetTextMetricsW(screen, &metrics);
+  }
+  ReleaseDC(nullptr, screen);
+  const int line = metrics.tmHeight / 2 - 1, x = 130;
+  EXPECT_EQ(PixelOf(form->Group, x, line), 0x5A5A5Au) << "the skin's line on the control's";
+  EXPECT_EQ(PixelOf(form->Group, x, line + 1), 0xAABBCCu) << "the control's second line covered";
+}
+
 TEST(SkinStatusPanel, LongTextsComeBackWholeAndFlagsGiveTheirBevel) {
   App();
   HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_POPUP, 0, 0, 300, 20, nullptr, nullptr, nullptr, nullptr);
