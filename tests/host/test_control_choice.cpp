@@ -85,7 +85,9 @@ TEST_F(ControlChoice, BuiltInRowsByKindTheEarlierRowWinningForDescendants) {
        {.Class = C::ScrollSkin, .Boxed = true, .ScrollAttach = true, .GridFixedColour = true}},
       {Facts("TButton", {&F::IsPushButton}), {.Class = C::Button}},
       {Facts("TEdit", {&F::IsEdit}), kEditByHandle},
-      {Facts("TFrame", {&F::IsFrame}), {.Recurse = true}},
+      {Facts("TFrame", {&F::IsFrame}), kBoxRecurse},
+      {Facts("TTabSheet"), kBoxRecurse},
+      {Facts("THeaderControl"), {.Class = C::Header}},
       {Facts("TForm", {&F::IsForm}), kBoxRecurse},
       {Facts("TLabel", {}, false), kNothing},
   });

@@ -10,6 +10,7 @@
 #include "gui/controls/ExtCtrls.h"
 #include "gui/controls/StdCtrls.h"
 #include "gui/forms/Forms.h"
+#include "skin/controls/SkinBars.h"
 #include "skin/hooks/SkinWindows.h"
 #include "support_app.h"
 #include "support_skin.h"
@@ -74,6 +75,11 @@ class TControlsForm : public TForm {
     Panel->SetParent(this);
     Panel->SetBounds(150, 10, 150, 100);
     Panel->SetColor(clWhite);
+    Group = new TGroupBox(this);
+    Group->SetParent(this);
+    Group->SetBounds(150, 120, 160, 100);
+    Group->SetText("Group");
+    Group->Font().SetSize(20);
     Skipped = new TButton(this);
     Skipped->SetParent(this);
     Skipped->SetBounds(10, 120, 100, 30);
@@ -88,6 +94,7 @@ class TControlsForm : public TForm {
   TRadioButton* Radio;
   TPanel* Panel;
   TButton* Skipped;
+  TGroupBox* Group;
   TSkinData* Skin;
   int Clicks = 0;
 };
@@ -223,6 +230,44 @@ TEST_F(SkinControls, UnskinningGivesBackColoursAndProceduresAndReskinsLeaveNoHan
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   Pump(200);
   EXPECT_EQ(form->Clicks, 1);
+}
+
+// A panel text past any fixed buffer comes back whole (the control copies all
+// of it), and each drawing flag gives its own bevel.
+// The skinned group box covers the control's own line, wherever the
+// control's font puts it, and draws one line of its own.
+TEST_F(SkinControls, TheGroupBoxCoversTheControlsOwnLineInItsFont) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  HDC screen = GetDC(nullptr);
+  TEXTMETRICW metrics{};
+  {
+    SelectGuard select(screen, form->Group->Font().Handle());
+    GetTextMetricsW(screen, &metrics);
+  }
+  ReleaseDC(nullptr, screen);
+  const int line = metrics.tmHeight / 2 - 1, x = 130;
+  EXPECT_EQ(PixelOf(form->Group, x, line), 0x5A5A5Au) << "the skin's line on the control's";
+  EXPECT_EQ(PixelOf(form->Group, x, line + 1), 0xAABBCCu) << "the control's second line covered";
+}
+
+TEST(SkinStatusPanel, LongTextsComeBackWholeAndFlagsGiveTheirBevel) {
+  App();
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_POPUP, 0, 0, 300, 20, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(bar, nullptr);
+  const struct {
+    int length;
+    WPARAM flags;
+    int bevel;
+  } cases[] = {{3000, 0, 1}, {1500, SBT_POPOUT, 2}, {10, SBT_NOBORDERS, 3}, {0, 0, 1}};
+  for (const auto& c : cases) {
+    const std::wstring text(static_cast<std::size_t>(c.length), L'x');
+    SendMessageW(bar, SB_SETTEXTW, c.flags, reinterpret_cast<LPARAM>(text.c_str()));
+    int bevel = 0;
+    EXPECT_EQ(StatusPanelText(bar, 0, bevel).size(), text.size()) << c.length;
+    EXPECT_EQ(bevel, c.bevel) << c.flags;
+  }
+  DestroyWindow(bar);
 }
 
 }  // namespace

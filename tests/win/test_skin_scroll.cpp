@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "gui/controls/ComCtrls.h"
+#include "gui/controls/HeaderControl.h"
 #include "gui/controls/StdCtrls.h"
 #include "gui/forms/Forms.h"
 #include "skin/controls/SkinComBox.h"
@@ -105,6 +106,10 @@ class TScrollForm : public TForm {
     Disabled->SetParent(this);
     Disabled->SetBounds(220, 240, 150, 24);
     Disabled->SetEnabled(false);
+    Header = new THeaderControl(this);
+    Header->SetParent(this);
+    Header->SetBounds(350, 10, 100, 20);
+    Header->Sections().Add("Alone", 60);
     Bar = new TScrollBar(this);
     Bar->SetParent(this);
     Bar->SetBounds(10, 210, 200, 18);
@@ -120,6 +125,7 @@ class TScrollForm : public TForm {
   TComboBox* Combo;
   TComboBox* Disabled;
   TScrollBar* Bar;
+  THeaderControl* Header;
   TSkinData* Skin;
 };
 
@@ -270,6 +276,11 @@ TEST_F(SkinScroll, TheListViewsBarAndHeaderComeFromTheSkin) {
   EXPECT_EQ(PixelOf(header, first.left + 2, first.bottom - 2), kHeader) << "a section";
   EXPECT_EQ(Peek(header, client.right - 3, client.bottom / 2), kHeader) << "the space right of the last section";
 
+  // A header control on its own: the same image.
+  HWND alone = form->Header->Handle();
+  EXPECT_EQ(PixelOf(alone, 3, 17), kHeader) << "a stand-alone header";
+  EXPECT_EQ(Peek(alone, 90, 10), kHeader) << "right of its one section";
+
   // A scroll-bar control from the same images, horizontal.
   HWND control = form->Bar->Handle();
   RECT c;
@@ -277,6 +288,11 @@ TEST_F(SkinScroll, TheListViewsBarAndHeaderComeFromTheSkin) {
   EXPECT_EQ(PixelOf(control, c.bottom / 2, c.bottom / 2), kLeft);
   EXPECT_EQ(Peek(control, c.right - c.bottom / 2, c.bottom / 2), kRight);
   EXPECT_EQ(Peek(control, c.bottom + 3, c.bottom / 2), kThumb);
+
+  // The program moves the thumb: the system redraws at once, the skin after it.
+  SendMessageW(control, SBM_SETPOS, 90, TRUE);
+  EXPECT_EQ(Peek(control, c.bottom / 2, c.bottom / 2), kLeft) << "after a set position";
+  EXPECT_EQ(Peek(control, c.right - c.bottom - 3, c.bottom / 2), kThumb) << "the thumb at its new place";
 }
 
 TEST_F(SkinScroll, DraggingTheListViewsThumbScrollsItAndTheBarFollows) {

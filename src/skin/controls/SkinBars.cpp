@@ -50,6 +50,22 @@ void TSkinStatusBar::AfterMessage(TMessage& m) {
   }
 }
 
+int StatusPanelBevel(int type) {
+  // The length's high word holds the drawing flags themselves, not shifted.
+  return (type & SBT_NOBORDERS) != 0 ? 3 : (type & SBT_POPOUT) != 0 ? 2 : 1;
+}
+
+std::wstring StatusPanelText(HWND bar, int index, int& bevel) {
+  const LRESULT info = SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0);
+  // The control copies the whole text: the buffer takes all of it.
+  const std::size_t length = LOWORD(info);
+  bevel = StatusPanelBevel(HIWORD(info));
+  std::wstring s(length + 1, L'\0');
+  if (length > 0) SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
+  s.resize(wcsnlen(s.c_str(), length));
+  return s;
+}
+
 void TSkinStatusBar::PaintPanel(HDC dc, const RECT& r, int bevel, const std::wstring& text, bool rightToLeft) {
   const TDataSkinObject* e = SkinData->StatusBarEdges.get();
   TBitmap* image = HasImage(SkinData->StatusBarEdges) ? SkinDeviceBitmap(*SkinData, e->Bitmap) : nullptr;
@@ -88,16 +104,7 @@ void TSkinStatusBar::Paint(HDC dc, const RECT& rect) {
   const TColor text = SkinData->StatusBarEdges ? SkinData->StatusBarEdges->NormalColour2 : SkinData->Colours.ButtonText;
   SetTextColor(buffer, ColorToRGB(text));
   const bool rtl = (GetWindowLongPtrW(Handle, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
-  const auto textOf = [this](int index, int& bevel) {
-    const LRESULT info = SendMessageW(Handle, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0);
-    const int length = std::clamp(static_cast<int>(LOWORD(info)), 0, 1024);
-    const int type = HIWORD(info);
-    bevel = (type & (SBT_NOBORDERS >> 8)) != 0 ? 3 : (type & (SBT_POPOUT >> 8)) != 0 ? 2 : 1;
-    std::wstring s(static_cast<std::size_t>(length) + 1, L'\0');
-    if (length > 0) SendMessageW(Handle, SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.data()));
-    s.resize(wcsnlen(s.c_str(), static_cast<std::size_t>(length)));
-    return s;
-  };
+  const auto textOf = [this](int index, int& bevel) { return StatusPanelText(Handle, index, bevel); };
   const int parts = static_cast<int>(SendMessageW(Handle, SB_GETPARTS, 0, 0));
   const bool simple = SendMessageW(Handle, SB_ISSIMPLE, 0, 0) != 0;
   if (simple || parts <= 0) {

@@ -8,10 +8,17 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <string>
+
 #include "skin/controls/WinSubClass.h"
 #include "skin/layout/ControlStates.h"
 
 namespace pellamy {
+
+// A panel's bevel from its drawing flags: 1 lowered, 2 raised, 3 none.
+int StatusPanelBevel(int type);
+// A panel's whole text and its bevel.
+std::wstring StatusPanelText(HWND bar, int index, int& bevel);
 
 class TSkinStatusBar : public TSkinControl {
  public:

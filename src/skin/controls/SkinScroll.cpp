@@ -477,6 +477,13 @@ bool TSkinScControl::BeforeMessage(TMessage& m, const TWndMethod& passOn) {
   return TSkinControl::BeforeMessage(m, passOn);
 }
 
+namespace {
+bool IsScrollSetting(UINT msg) {
+  return msg == SBM_SETPOS || msg == SBM_SETRANGE || msg == SBM_SETRANGEREDRAW || msg == SBM_SETSCROLLINFO ||
+         msg == SBM_ENABLE_ARROWS;
+}
+}  // namespace
+
 void TSkinScControl::AfterMessage(TMessage& m) {
   switch (m.Msg) {
     case CN_HSCROLL:
@@ -497,6 +504,11 @@ void TSkinScControl::AfterMessage(TMessage& m) {
     default:
       TSkinControl::AfterMessage(m);
       break;
+  }
+  // The program's own settings redraw the bar the system's way at once.
+  if (!FChecking && Usable() && IsScrollSetting(m.Msg)) {
+    PaintWindow();
+    return;
   }
   // Reading a control's values is a message to it: none of those starts
   // another look.

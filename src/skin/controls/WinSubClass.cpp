@@ -484,11 +484,14 @@ void TSkinCheckBox::Paint(HDC dc, const RECT& rect) {
 void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
   if (SkinData == nullptr) return;
   RefreshState();
+  // The library's windows do not answer WM_GETFONT: their font is the control's.
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(Handle, WM_GETFONT, 0, 0));
+  if (font == nullptr && Control != nullptr) font = Control->Font().Handle();
   SelectGuard select(dc, font != nullptr ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
-  SIZE zero{};
-  GetTextExtentPoint32W(dc, L"0", 1, &zero);
-  const int top = rect.top + zero.cy / 2;
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  // Where the control draws its own line, so the face covers all of it.
+  const int top = rect.top + metrics.tmHeight / 2 - 1;
   if (HBRUSH face = FaceBrush(*SkinData)) {
     RECT outer{rect.left, top, rect.right, rect.bottom};
     FrameRect(dc, &outer, face);
@@ -504,7 +507,7 @@ void TSkinGroupBox::Paint(HDC dc, const RECT& rect) {
     SetBkColor(dc, ColorToRGB(SkinData->Colours.ButtonFace));
     SetTextColor(dc, ColorToRGB(SkinData->Colours.ButtonText));
     const std::wstring text = Utf8ToWide(Caption);
-    TextOutW(dc, rect.left + 9, rect.top, text.c_str(), static_cast<int>(text.size()));
+    TextOutW(dc, rect.left + 8, rect.top, text.c_str(), static_cast<int>(text.size()));
   }
 }
 

@@ -308,6 +308,8 @@ TSkinControl* TWinSkinForm::MakeSkinControl(int kind) {
       return new TSkinSizer(this);
     case TSkinClass::ComBox:
       return new TSkinComBox(this);
+    case TSkinClass::Header:
+      return new TSkinHeader(this);
     default:
       // None: the control keeps its own look.
       return nullptr;

@@ -156,6 +156,10 @@ TControlChoice FromBuiltInRows(const TControlFacts& f, const std::string& name, 
   if (NeedsScrollSkin(f) && scroll) return ScrollSkin(true);
   if (f.IsPushButton && InSet(set, xcButton)) return Attach(TSkinClass::Button);
   if (f.IsEdit && InSet(set, xcEdit)) return ByHandle(TSkinClass::Edit);
+  if (name == "THEADERCONTROL" && scroll) return Attach(TSkinClass::Header);
+  // Containers painted in the control's colour: the system's face would
+  // show as grey patches, and skinned check boxes on them as stripes.
+  if ((f.IsFrame || name == "TTABSHEET") && InSet(set, xcPanel)) return Boxed(TSkinClass::Box, true);
   if (f.IsFrame) {
     TControlChoice c;
     c.Recurse = true;

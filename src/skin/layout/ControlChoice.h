@@ -38,6 +38,7 @@ enum class TSkinClass {
   SpeedButton,
   Button,
   Sizer,
+  Header,  // a header control on its own
 };
 
 // Each kind test is true for the class and its descendants, as a
