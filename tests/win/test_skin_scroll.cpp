@@ -108,6 +108,7 @@ class TScrollForm : public TForm {
     Disabled->SetEnabled(false);
     Header = new THeaderControl(this);
     Header->SetParent(this);
+    Header->SetAlign(alNone);  // beside the lists, not over their tops
     Header->SetBounds(350, 10, 100, 20);
     Header->Sections().Add("Alone", 60);
     Bar = new TScrollBar(this);
