@@ -6,18 +6,11 @@
 #include <fstream>
 #include <string>
 
+#include "ProcStatus.h"
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
 
 namespace {
-
-long StatusKb(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind(key, 0) == 0) return std::strtol(line.c_str() + std::string(key).size(), nullptr, 10);
-  return -1;
-}
 
 class TQuietWindow : public pellamy::TRipWindow {
  public:

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "ProcStatus.h"
 #include "ripper/DiscIds.h"
 #include "ripper/DriveFaults.h"
 #include "ripper/SecureReader.h"
@@ -19,14 +20,6 @@
 namespace {
 
 using namespace pellamy;
-
-long StatusKb(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind(key, 0) == 0) return std::strtol(line.c_str() + std::string(key).size(), nullptr, 10);
-  return -1;
-}
 
 class TDriveSource : public TSectorSource {
  public:
