@@ -115,6 +115,9 @@ class SkinControls : public GdiBalancedTest {
   }
   TWinSkinForm* Open(bool withButtons = true) {
     file = WriteSkin("pellamy-controls-test.tmp", ControlSkin(withButtons));
+    // The pointer stays where the last program on this display left it:
+    // over a button it would make that button hot.
+    SetCursorPos(5, 5);
     form = new TControlsForm(file);
     form->Show();
     return WaitForFrame(form->Handle());
