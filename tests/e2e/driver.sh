@@ -7,6 +7,7 @@ CLIENT_W=392
 CLIENT_H=378
 PELLAMY_PID=
 PELLAMY_WID=
+PELLAMY_TITLE='Pellamy  (Ver 1.03)'
 
 # Positions in the window's client area.
 ROW_Y0=89 ROW_H=14                  # centre of the first track row, row pitch
@@ -128,11 +129,25 @@ pellamy_tick_by_double_click() { pellamy_double_click "$TITLE_X" "$(pellamy_row_
 # Ticks a row by clicking its check box.
 pellamy_tick_by_check_box() { pellamy_click "$CHECK_X" "$(pellamy_row_y "$1")"; }
 
-pellamy_set_output() {  # a Windows path
-  pellamy_click "$PATH_X" "$PATH_Y"
-  xdotool key --clearmodifiers End shift+Home BackSpace
-  xdotool type --delay 20 "$1"
-  sleep 0.2
+# pellamy_set_output PATH: a Windows path typed into the output folder's edit,
+# read back before the flow goes on.
+pellamy_set_output() {
+  local attempt
+  for attempt in 1 2 3; do
+    if LC_ALL=C grep -q '[^ -~]' <<<"$1"; then
+      # As the characters a keyboard of that script sends: xdotool fakes such
+      # keys by remapping one per character, which a loaded machine delivers
+      # out of turn, dropping characters.
+      wintree "$PELLAMY_TITLE" --class Edit --type "$1" >/dev/null
+    else
+      pellamy_click "$PATH_X" "$PATH_Y"
+      xdotool key --clearmodifiers End shift+Home BackSpace
+      xdotool type --delay 20 "$1"
+    fi
+    wintree "$PELLAMY_TITLE" --class Edit --expect "$1" --within 5000 >/dev/null && return 0
+  done
+  echo "the output folder reads $(wintree "$PELLAMY_TITLE" --class Edit --text), not $1" >&2
+  return 1
 }
 
 pellamy_screenshot() {  # file

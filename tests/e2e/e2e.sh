@@ -39,7 +39,6 @@ wait_for_log() {
   done
   return 1
 }
-PELLAMY_TITLE='Pellamy  (Ver 1.03)'
 # rip_track_3_to SHOWN DIR: once the folder dialog has gone, the output edit
 # shows SHOWN; track 3 ticked and ripped lands whole in DIR.
 rip_track_3_to() {
@@ -67,7 +66,7 @@ case "$case_name" in
     pellamy_tick_by_check_box 2
     pellamy_tick_by_double_click 4
     pellamy_tick_by_double_click 4   # twice: back to unticked
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 2 "$out" wav || fail "no WAV files"
     wait_for_log "$out" || fail "no rip log"
@@ -81,7 +80,7 @@ case "$case_name" in
     pellamy_start --virtual-cd || fail "no window"
     for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
     pellamy_click "$MP3_X" "$MP3_Y"
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 6 "$out" mp3 || fail "no MP3 files"
     for f in "$out"/*.mp3; do
@@ -139,7 +138,7 @@ case "$case_name" in
     export WINEDLLOVERRIDES=wnaspi32=d
     pellamy_start --virtual-cd || fail "no window"
     pellamy_tick_by_check_box 1
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     sleep 2
     no_box || fail "a message box appeared"
@@ -151,7 +150,7 @@ case "$case_name" in
     pellamy_start --virtual-cd || fail "no window"
     for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
     pellamy_click "$MP3_X" "$MP3_Y"
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     # Closed once the rip is under way.
     for _ in $(seq 300); do [ -n "$(ls "$out")" ] && break; sleep 0.05; done
@@ -167,7 +166,7 @@ case "$case_name" in
   browse-cancel | browse-drive)
     pellamy_start --virtual-cd || fail "no window"
     typed="$(winpath "$out")\\"
-    pellamy_set_output "$typed"
+    pellamy_set_output "$typed" || fail "output folder not set"
     pellamy_click "$BROWSE_X" "$BROWSE_Y"
     wintree 'Browse for Folder' >/dev/null || fail "no folder dialog"
     target="$out"
@@ -266,7 +265,7 @@ case "$case_name" in
     faults=$(cd "$here/../data/rip" && pwd)/scratched.faults
     pellamy_start --virtual-cd "--virtual-cd-faults=$(winpath "$faults")" --read-offset=48 || fail "no window"
     pellamy_tick_by_check_box 1
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     wintree "$PELLAMY_TITLE" --class msctls_statusbar32 --expect "Ripping completed with errors: see the log" \
       >/dev/null || fail "status: $(wintree "$PELLAMY_TITLE" --class msctls_statusbar32 --text)"
@@ -292,7 +291,7 @@ case "$case_name" in
     pellamy_tick_by_double_click 2
     pellamy_tick_by_check_box 3
     pellamy_tick_by_check_box 4   # no such row: the sheet has three tracks
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 3 "$out" wav || fail "no WAV files"
     wait_for_log "$out" || fail "no rip log"
@@ -314,7 +313,7 @@ case "$case_name" in
     pellamy_tick_by_check_box 2
     pellamy_tick_by_check_box 3
     pellamy_click "$MP3_X" "$MP3_Y"
-    pellamy_set_output "$(winpath "$mp3out")\\"
+    pellamy_set_output "$(winpath "$mp3out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 1 "$mp3out" mp3 || fail "no MP3 file"
     tags=$(ffprobe -v error -show_entries format_tags -of default=nw=1 "$mp3out/track 1.mp3")

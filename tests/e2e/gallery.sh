@@ -14,9 +14,9 @@ pid=
 fail() { echo "FAIL: $*" >&2; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
 pellamy_prefix
 
-find_window() {  # title regex; waits up to 15 s
-  local wid
-  for _ in $(seq 150); do
+find_window() {  # title regex; waits up to a minute (Wine starts slowly on a loaded machine)
+  local wid end=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$end" ]; do
     wid=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
     [ -n "$wid" ] && { echo "$wid"; return 0; }
     sleep 0.1

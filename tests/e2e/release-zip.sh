@@ -155,7 +155,7 @@ mkdir "$out"
 export PELLAMY_BIN=$root
 pellamy_start "--virtual-cd=$(winpath "$image/disc.cue")" || fail "no window"
 pellamy_tick_by_check_box 2
-pellamy_set_output "$(winpath "$out")\\"
+pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
 pellamy_click "$RIP_X" "$RIP_Y"
 wait_for_files 1 "$out" wav || fail "no WAV file"
 pellamy_close || fail "did not close"
