@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "base/Exceptions.h"
@@ -57,7 +58,12 @@ int ProgressPercent(std::uint64_t done, std::uint64_t length) {
   return static_cast<int>(q);
 }
 
-bool EncodeMp3(TFile& input, TFile& output) {
+namespace {
+
+// The encoder loop over length bytes of audio that read(buffer, count)
+// supplies; progress(done) after every kChunksPerProgress chunks.
+bool EncodeMp3Stream(const std::function<bool(std::uint8_t*, std::int64_t)>& read, std::int64_t length, TFile& output,
+                     const std::function<void(std::int64_t)>& progress) {
   const TEncoderFunctions& encoder = EncoderFunctions();
   EncoderConfig config = MakeEncoderConfig();
   std::uint32_t samples = 0;
@@ -69,11 +75,6 @@ bool EncodeMp3(TFile& input, TFile& output) {
   auto in = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(chunkMax) + 1);
   auto out = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(outputSize) + 1);
 
-  // Only the audio is encoded: the header would play as a click.
-  const std::int64_t fileLength = input.SeekEnd();
-  const std::int64_t length = fileLength > kWavHeaderBytes ? fileLength - kWavHeaderBytes : 0;
-  input.Seek(length > 0 ? kWavHeaderBytes : 0);
-
   std::int64_t done = 0;
   std::int64_t chunks = 0;
   while (done < length) {
@@ -82,7 +83,7 @@ bool EncodeMp3(TFile& input, TFile& output) {
       encoder.CloseStream(stream);
       throw EAbort();
     }
-    if (input.Read(in.get(), chunk) != chunk) throw Exception("Erreur de lecture");
+    if (!read(in.get(), chunk)) throw Exception("Erreur de lecture");
     std::uint32_t produced = 0;
     if (encoder.EncodeChunk(stream, static_cast<std::uint32_t>(chunk / 2), reinterpret_cast<std::int16_t*>(in.get()),
                             out.get(), &produced) != kBeErrSuccessful) {
@@ -92,10 +93,7 @@ bool EncodeMp3(TFile& input, TFile& output) {
     if (produced > outputSize || output.Write(out.get(), produced) != produced) throw Exception("Error writing mp3");
     done += chunk;
     ++chunks;
-    if (chunks % kChunksPerProgress == 0) {
-      if (TRipWindow* window = RipWindow())
-        window->SetProgress(ProgressPercent(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(length)));
-    }
+    if (chunks % kChunksPerProgress == 0 && progress) progress(done);
   }
 
   std::uint32_t produced = 0;
@@ -109,6 +107,47 @@ bool EncodeMp3(TFile& input, TFile& output) {
   return true;
 }
 
+void WriteTagBytes(TFile& mp3, const std::uint8_t* data, std::size_t size) {
+  if (mp3.Write(data, static_cast<std::int64_t>(size)) != static_cast<std::int64_t>(size))
+    throw Exception("Error writing mp3");
+}
+
+}  // namespace
+
+bool EncodeMp3(TFile& input, TFile& output) {
+  // Only the audio is encoded: the header would play as a click.
+  const std::int64_t fileLength = input.SeekEnd();
+  const std::int64_t length = fileLength > kWavHeaderBytes ? fileLength - kWavHeaderBytes : 0;
+  input.Seek(length > 0 ? kWavHeaderBytes : 0);
+  return EncodeMp3Stream(
+      [&input](std::uint8_t* buffer, std::int64_t count) { return input.Read(buffer, count) == count; }, length, output,
+      [length](std::int64_t done) {
+        if (TRipWindow* window = RipWindow())
+          window->SetProgress(ProgressPercent(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(length)));
+      });
+}
+
+bool EncodeMp3Audio(const std::uint8_t* audio, std::int64_t length, TFile& output, const TTrackTags* tags,
+                    const std::function<void(std::int64_t)>& progress) {
+  if (tags != nullptr) {
+    const std::vector<std::uint8_t> head = BuildId3v2(*tags);
+    WriteTagBytes(output, head.data(), head.size());
+  }
+  std::int64_t at = 0;
+  const bool made = EncodeMp3Stream(
+      [&](std::uint8_t* buffer, std::int64_t count) {
+        std::memcpy(buffer, audio + at, static_cast<std::size_t>(count));
+        at += count;
+        return true;
+      },
+      length, output, progress);
+  if (made && tags != nullptr) {
+    const auto tail = BuildId3v1(*tags);
+    WriteTagBytes(output, tail.data(), tail.size());
+  }
+  return made;
+}
+
 bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name, const TTrackTags* tags) {
   TFile wav(wavName, TFile::Mode::OpenRead);
   TFile mp3(mp3Name, TFile::Mode::CreateReadWrite);
@@ -116,14 +155,12 @@ bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name, con
   try {
     if (tags != nullptr) {
       const std::vector<std::uint8_t> head = BuildId3v2(*tags);
-      if (mp3.Write(head.data(), static_cast<std::int64_t>(head.size())) != static_cast<std::int64_t>(head.size()))
-        throw Exception("Error writing mp3");
+      WriteTagBytes(mp3, head.data(), head.size());
     }
     made = EncodeMp3(wav, mp3);
     if (made && tags != nullptr) {
       const auto tail = BuildId3v1(*tags);
-      if (mp3.Write(tail.data(), static_cast<std::int64_t>(tail.size())) != static_cast<std::int64_t>(tail.size()))
-        throw Exception("Error writing mp3");
+      WriteTagBytes(mp3, tail.data(), tail.size());
     }
   } catch (const EAbort&) {
     // The window is closing: the half-made MP3 goes.

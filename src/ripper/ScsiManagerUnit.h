@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,11 +13,20 @@
 #include "ripper/CdromToc.h"
 #include "ripper/DeviceIo.h"
 #include "ripper/DeviceRecords.h"
+#include "ripper/Id3Tag.h"
 #include "ripper/RipLog.h"
 
 namespace pellamy {
 
 inline constexpr int kSectorsPerRead = 13;
+
+// A track read from the disc, waiting for its encoder.
+struct TRippedTrack {
+  int P = 0;  // row position
+  TTrackRip Rip;
+  TTrackTags Tags;
+  std::vector<std::uint8_t> Audio;
+};
 
 class TCDRipperManager {
  public:
@@ -39,11 +51,18 @@ class TCDRipperManager {
   // damaged (CdTextProblem says why), which is no error.
   const TCdText& CdText();
   const std::string& CdTextProblem() const { return FCdTextProblem; }
-  // Rips the track of row position p (1-based) to FOutputDir + "track p.wav",
-  // then to MP3 when the window asks for it, reading as RipSettings() says
-  // and keeping its checksums for the log. A data track is never written.
+  // Rips the track of row position p (1-based): ReadTrack, then EncodeTrack.
   void RipTrack(int p);
-  // The tracks ripped so far.
+  // Reads the track of row position p (1-based) as RipSettings() says, with
+  // its checksums; null for a data track, which is never written. Fails
+  // before reading when the output folder cannot be made or a folder holds
+  // the file's name. onRead(bytes) after every chunk read.
+  std::unique_ptr<TRippedTrack> ReadTrack(int p, const std::function<void(std::size_t)>& onRead = {});
+  // Writes a read track to FOutputDir + "track p" as the window's output type
+  // reads now, and keeps its rip for the log; a failure other than the
+  // window closing is kept as the track's error. Safe on several threads.
+  void EncodeTrack(TRippedTrack& track, const std::function<void(std::int64_t)>& progress = {});
+  // The tracks ripped so far, in track order; not while tracks are encoding.
   const std::vector<TTrackRip>& Rips() const { return FRips; }
   // Writes the rip log to the output directory; returns its file name
   // (empty when it could not be written).
@@ -62,6 +81,7 @@ class TCDRipperManager {
 
   std::string FOutputDir;
   char FLetter;
+  std::mutex FRipsLock;
   std::vector<TTrackRip> FRips;
   TCdText FCdText;
   std::string FCdTextProblem;

@@ -99,16 +99,16 @@ TEST_F(WorkerFixture, EmptyOutputDirectoryEndsTheRunSilently) {
   EXPECT_EQ(device.openHandles, 0);
 }
 
-int gEncodeCalls = 0;
+// Fails the chunk holding the second track's audio (sector 1), whichever
+// encoder thread takes it.
 BeErr FailSecondTrack(BeStream stream, std::uint32_t n, std::int16_t* in, std::uint8_t* out, std::uint32_t* bytes) {
-  if (++gEncodeCalls == 2) return 7;
+  const auto* audio = reinterpret_cast<const std::uint8_t*>(in);
+  if (audio[0] == ScriptedByte(1, 0) && audio[1] == ScriptedByte(1, 1) && audio[3] == ScriptedByte(1, 3)) return 7;
   return beEncodeChunk(stream, n, in, out, bytes);
 }
 
 TEST_F(WorkerFixture, EncoderFailureOnTheSecondOfThreeTracks) {
-  // One-sector tracks are one chunk each, so the second chunk is the
-  // second track's.
-  gEncodeCalls = 0;
+  // That track is reported and leaves no file; the others are written.
   TEncoderFunctions failing = EncoderFunctions();
   failing.EncodeChunk = &FailSecondTrack;
   // Make each track a single chunk: tracks of 13 sectors at most.
@@ -120,9 +120,10 @@ TEST_F(WorkerFixture, EncoderFailureOnTheSecondOfThreeTracks) {
   SetEncoderFunctions(&failing);
   Rip(temp.Dir());
   SetEncoderFunctions(nullptr);
-  EXPECT_EQ(window.Statuses(), std::vector<std::string>{"Ripping start ..."});
-  EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.mp3", "track 2.mp3", "track 2.wav"}));
+  EXPECT_EQ(window.Statuses(), (std::vector<std::string>{"Ripping start ...", kStatusCompletedWithErrors}));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.mp3", "track 3.mp3"}));
   EXPECT_GT(fs::file_size(temp.Path() / "track 1.mp3"), 0u);
+  EXPECT_EQ(TCdRipperThread::LastErrorTracks(), std::vector<int>{2});
 }
 
 TEST_F(WorkerFixture, MissingAspiLibraryStartsNoWorker) {
