@@ -70,6 +70,20 @@ bool EncodeMp3Stream(const std::function<bool(std::uint8_t*, std::int64_t)>& rea
   std::uint32_t outputSize = 0;
   BeStream stream = 0;
   if (encoder.InitStream(&config, &samples, &outputSize, &stream) != kBeErrSuccessful) return false;
+  // Closed once on the way out, also when the audio source stops the rip;
+  // a failed read or write leaves it open, as it always has.
+  struct TCloser {
+    const TEncoderFunctions& Encoder;
+    BeStream Stream;
+    bool Armed = true;
+    ~TCloser() {
+      if (Armed) Encoder.CloseStream(Stream);
+    }
+  } closer{encoder, stream};
+  auto fail = [&closer](const char* text) {
+    closer.Armed = false;
+    throw Exception(text);
+  };
 
   const std::int64_t chunkMax = static_cast<std::int64_t>(samples) * 2;
   auto in = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(chunkMax) + 1);
@@ -79,31 +93,22 @@ bool EncodeMp3Stream(const std::function<bool(std::uint8_t*, std::int64_t)>& rea
   std::int64_t chunks = 0;
   while (done < length) {
     const std::int64_t chunk = length > done + chunkMax ? chunkMax : length - done;
-    if (Stopping()) {
-      encoder.CloseStream(stream);
-      throw EAbort();
-    }
-    if (!read(in.get(), chunk)) throw Exception("Erreur de lecture");
+    if (Stopping()) throw EAbort();
+    if (!read(in.get(), chunk)) fail("Erreur de lecture");
     std::uint32_t produced = 0;
     if (encoder.EncodeChunk(stream, static_cast<std::uint32_t>(chunk / 2), reinterpret_cast<std::int16_t*>(in.get()),
-                            out.get(), &produced) != kBeErrSuccessful) {
-      encoder.CloseStream(stream);
+                            out.get(), &produced) != kBeErrSuccessful)
       throw Exception("error encoding...");
-    }
-    if (produced > outputSize || output.Write(out.get(), produced) != produced) throw Exception("Error writing mp3");
+    if (produced > outputSize || output.Write(out.get(), produced) != produced) fail("Error writing mp3");
     done += chunk;
     ++chunks;
     if (chunks % kChunksPerProgress == 0 && progress) progress(done);
   }
 
   std::uint32_t produced = 0;
-  if (encoder.DeinitStream(stream, out.get(), &produced) != kBeErrSuccessful) {
-    encoder.CloseStream(stream);
-    throw Exception("Error Deinit");
-  }
+  if (encoder.DeinitStream(stream, out.get(), &produced) != kBeErrSuccessful) throw Exception("Error Deinit");
   if (produced != 0 && (produced > outputSize || output.Write(out.get(), produced) != produced))
-    throw Exception("Error writing mp3");
-  encoder.CloseStream(stream);
+    fail("Error writing mp3");
   return true;
 }
 
@@ -127,20 +132,16 @@ bool EncodeMp3(TFile& input, TFile& output) {
       });
 }
 
-bool EncodeMp3Audio(const std::uint8_t* audio, std::int64_t length, TFile& output, const TTrackTags* tags,
+bool EncodeMp3Audio(TAudioStream& audio, TFile& output, const TTrackTags* tags,
                     const std::function<void(std::int64_t)>& progress) {
   if (tags != nullptr) {
     const std::vector<std::uint8_t> head = BuildId3v2(*tags);
     WriteTagBytes(output, head.data(), head.size());
   }
-  std::int64_t at = 0;
-  const bool made = EncodeMp3Stream(
-      [&](std::uint8_t* buffer, std::int64_t count) {
-        std::memcpy(buffer, audio + at, static_cast<std::size_t>(count));
-        at += count;
-        return true;
-      },
-      length, output, progress);
+  const bool made =
+      EncodeMp3Stream([&audio](std::uint8_t* buffer,
+                               std::int64_t count) { return audio.PullAll(buffer, static_cast<std::size_t>(count)); },
+                      static_cast<std::int64_t>(audio.Length()), output, progress);
   if (made && tags != nullptr) {
     const auto tail = BuildId3v1(*tags);
     WriteTagBytes(output, tail.data(), tail.size());

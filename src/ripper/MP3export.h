@@ -9,6 +9,7 @@
 #include "encoder/LameEnc.h"
 #include "ripper/FileIo.h"
 #include "ripper/Id3Tag.h"
+#include "ripper/RipPipeline.h"
 
 namespace pellamy {
 
@@ -34,10 +35,10 @@ EncoderConfig MakeEncoderConfig();
 // the encoder refuses the configuration; throws on every other failure.
 bool EncodeMp3(TFile& input, TFile& output);
 
-// The same from length bytes of audio in memory, between the two ID3 tags
-// when tags are given; progress(bytes done) now and then. Returns false,
-// having written no frame, when the encoder refuses the configuration.
-bool EncodeMp3Audio(const std::uint8_t* audio, std::int64_t length, TFile& output, const TTrackTags* tags,
+// The same from a track's audio as it comes from the drive, between the two
+// ID3 tags when tags are given; progress(bytes done) now and then. Returns
+// false, having taken no audio, when the encoder refuses the configuration.
+bool EncodeMp3Audio(TAudioStream& audio, TFile& output, const TTrackTags* tags,
                     const std::function<void(std::int64_t)>& progress);
 
 // Opens both files and runs EncodeMp3, the encoder's frames between an

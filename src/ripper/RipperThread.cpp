@@ -166,18 +166,19 @@ void TCdRipperThread::Execute() {
 
 namespace pellamy {
 
-// The drive is read here, in track order; each track read goes to the next
-// free encoder while the drive reads on.
+// The drive is read here, in track order; each track's encoder starts with
+// its first chunk, on the next free encoder thread, while the drive reads on.
 void TCdRipperThread::RipRows(int rows, TRipProgress& progress) {
   const int encoders = EncoderThreadCount();
   std::atomic<bool> stopped{false};
   std::mutex failureLock;
   std::exception_ptr failure;
+  TAudioBudget budget(AudioBudgetBytes(encoders));
   TEncodePool pool(encoders, encoders);
   try {
     for (int i = 0; i < rows; ++i) {
       std::shared_ptr<TRippedTrack> track;
-      if (FTrackList.RowTicked(i)) track = FManager->ReadTrack(i + 1, [&progress](std::size_t n) { progress.Done(n); });
+      if (FTrackList.RowTicked(i)) track = FManager->StartTrack(i + 1, &budget);
       if (!track) {
         progress.Drop(i);
         continue;
@@ -196,6 +197,7 @@ void TCdRipperThread::RipRows(int rows, TRipProgress& progress) {
           if (!failure) failure = std::current_exception();
         }
       });
+      FManager->ReadTrack(*track, [&progress](std::size_t n) { progress.Done(n); });
     }
   } catch (const EAbort&) {
     pool.Cancel();

@@ -329,10 +329,13 @@ void BuildWavHeader(std::uint32_t dataSize, std::uint8_t (&h)[48]) {
 }
 
 void TCDRipperManager::RipTrack(int p) {
-  if (std::unique_ptr<TRippedTrack> track = ReadTrack(p)) EncodeTrack(*track);
+  if (std::shared_ptr<TRippedTrack> track = StartTrack(p, nullptr)) {
+    ReadTrack(*track);
+    EncodeTrack(*track);
+  }
 }
 
-std::unique_ptr<TRippedTrack> TCDRipperManager::ReadTrack(int p, const std::function<void(std::size_t)>& onRead) {
+std::shared_ptr<TRippedTrack> TCDRipperManager::StartTrack(int p, TAudioBudget* budget) {
   CdromToc toc{};
   if (!TryReadToc(toc)) throw Exception("Cannot read the table of contents");
   const int trackCount = toc.LastTrack - toc.FirstTrack + 1;
@@ -344,17 +347,6 @@ std::unique_ptr<TRippedTrack> TCDRipperManager::ReadTrack(int p, const std::func
   // Data sectors are never written as audio.
   if (TocIsDataTrack(toc.TrackData[p - 1])) return nullptr;
 
-  // The disc's first and last audio tracks leave samples out of the
-  // AccurateRip sums.
-  const TDiscLayout layout = DiscLayoutFromToc(toc);
-  int firstAudio = 0, lastAudio = 0;
-  for (const TDiscTrack& t : layout.Tracks)
-    if (!t.Data) {
-      if (firstAudio == 0) firstAudio = t.Number;
-      lastAudio = t.Number;
-    }
-  const int number = toc.FirstTrack + p - 1;
-
   // What would stop the file being written is found before the drive spins.
   if (!DirectoryExists(FOutputDir)) ForceDirectories(FOutputDir);
   TRipWindow* window = RipWindow();
@@ -362,40 +354,64 @@ std::unique_ptr<TRippedTrack> TCDRipperManager::ReadTrack(int p, const std::func
                               OutputExtension(window != nullptr ? window->OutputTypeIndex() : kOutputWav);
   if (DirectoryExists(planned)) throw Exception("Cannot create file " + planned);
 
-  auto track = std::make_unique<TRippedTrack>();
+  auto track = std::make_shared<TRippedTrack>(std::uint64_t(e - s + 1) * kRawSectorBytes, budget);
   track->P = p;
-  TTrackRip& rip = track->Rip;
-  rip.Track = number;
-  rip.Start = s;
-  rip.End = e + 1;
-  track->Audio.reserve(static_cast<std::size_t>(e - s + 1) * kRawSectorBytes);
-  TTrackChecksums sums(static_cast<std::uint32_t>(e - s + 1) * 588u, number == firstAudio, number == lastAudio);
-  TDeviceSource source(FDevice, TocLeadOut(toc), s);
-  TReadOptions options;
-  options.SectorsPerChunk = kSectorsPerRead;
-  options.Secure = !RipSettings().Burst;
-  options.OffsetSamples = RipSettings().ReadOffset;
-  const bool done = ReadTrackAudio(
-      source, s, e + 1, options,
-      [&](const std::uint8_t* pcm, std::size_t size) {
-        sums.Add(pcm, size);
-        track->Audio.insert(track->Audio.end(), pcm, pcm + size);
-        if (onRead) onRead(size);
-      },
-      rip.Report, [window] { return window != nullptr && window->Closing(); });
-  if (!done) throw EAbort();
-  rip.ArV1 = sums.AccurateRipV1();
-  rip.ArV2 = sums.AccurateRipV2();
-  rip.Crc = sums.Crc();
-  rip.CrcNonZero = sums.CrcNonZero();
-  rip.Peak = sums.Peak();
-  track->Tags = TagsForTrack(CdText(), p, TocTrackCount(toc), ComputeDiscIds(layout).MusicBrainz);
+  track->Rip.Track = toc.FirstTrack + p - 1;
+  track->Rip.Start = s;
+  track->Rip.End = e + 1;
+  track->Tags = TagsForTrack(CdText(), p, TocTrackCount(toc), ComputeDiscIds(DiscLayoutFromToc(toc)).MusicBrainz);
+  FTrackToc = toc;
   return track;
+}
+
+void TCDRipperManager::ReadTrack(TRippedTrack& track, const std::function<void(std::size_t)>& onRead) {
+  TTrackRip& rip = track.Rip;
+  // The disc's first and last audio tracks leave samples out of the
+  // AccurateRip sums.
+  int firstAudio = 0, lastAudio = 0;
+  for (const TDiscTrack& t : DiscLayoutFromToc(FTrackToc).Tracks)
+    if (!t.Data) {
+      if (firstAudio == 0) firstAudio = t.Number;
+      lastAudio = t.Number;
+    }
+  TRipWindow* window = RipWindow();
+  try {
+    TTrackChecksums sums(static_cast<std::uint32_t>(rip.End - rip.Start) * 588u, rip.Track == firstAudio,
+                         rip.Track == lastAudio);
+    TDeviceSource source(FDevice, TocLeadOut(FTrackToc), rip.Start);
+    TReadOptions options;
+    options.SectorsPerChunk = kSectorsPerRead;
+    options.Secure = !RipSettings().Burst;
+    options.OffsetSamples = RipSettings().ReadOffset;
+    const bool done = ReadTrackAudio(
+        source, rip.Start, rip.End, options,
+        [&](const std::uint8_t* pcm, std::size_t size) {
+          sums.Add(pcm, size);
+          track.Audio.Push(pcm, size);
+          if (onRead) onRead(size);
+        },
+        rip.Report, [window] { return window != nullptr && window->Closing(); });
+    if (!done) throw EAbort();
+    rip.ArV1 = sums.AccurateRipV1();
+    rip.ArV2 = sums.AccurateRipV2();
+    rip.Crc = sums.Crc();
+    rip.CrcNonZero = sums.CrcNonZero();
+    rip.Peak = sums.Peak();
+  } catch (...) {
+    track.Audio.Fail();
+    throw;
+  }
+  track.Audio.End();
 }
 
 void TCDRipperManager::EncodeTrack(TRippedTrack& track, const std::function<void(std::int64_t)>& progress) {
   TRipWindow* window = RipWindow();
   const int type = window != nullptr ? window->OutputTypeIndex() : kOutputWav;
+  // Gone from the stream however this ends, so the drive never waits on it.
+  struct TLeave {
+    TAudioStream& Audio;
+    ~TLeave() { Audio.Leave(); }
+  } leave{track.Audio};
   try {
     track.Rip.File = WriteTrackFile(FOutputDir, track.P, type, track.Audio, track.Tags, progress);
   } catch (const EAbort&) {

@@ -15,17 +15,19 @@
 #include "ripper/DeviceRecords.h"
 #include "ripper/Id3Tag.h"
 #include "ripper/RipLog.h"
+#include "ripper/RipPipeline.h"
 
 namespace pellamy {
 
 inline constexpr int kSectorsPerRead = 13;
 
-// A track read from the disc, waiting for its encoder.
+// A track on its way from the disc to its encoder.
 struct TRippedTrack {
+  TRippedTrack(std::uint64_t length, TAudioBudget* budget) : Audio(length, budget) {}
   int P = 0;  // row position
   TTrackRip Rip;
   TTrackTags Tags;
-  std::vector<std::uint8_t> Audio;
+  TAudioStream Audio;
 };
 
 class TCDRipperManager {
@@ -51,16 +53,22 @@ class TCDRipperManager {
   // damaged (CdTextProblem says why), which is no error.
   const TCdText& CdText();
   const std::string& CdTextProblem() const { return FCdTextProblem; }
-  // Rips the track of row position p (1-based): ReadTrack, then EncodeTrack.
+  // Rips the track of row position p (1-based): StartTrack, ReadTrack, then
+  // EncodeTrack.
   void RipTrack(int p);
-  // Reads the track of row position p (1-based) as RipSettings() says, with
-  // its checksums; null for a data track, which is never written. Fails
-  // before reading when the output folder cannot be made or a folder holds
-  // the file's name. onRead(bytes) after every chunk read.
-  std::unique_ptr<TRippedTrack> ReadTrack(int p, const std::function<void(std::size_t)>& onRead = {});
-  // Writes a read track to FOutputDir + "track p" as the window's output type
-  // reads now, and keeps its rip for the log; a failure other than the
-  // window closing is kept as the track's error. Safe on several threads.
+  // The track of row position p (1-based), ready to read: null for a data
+  // track, which is never written. Fails before the drive reads when the
+  // output folder cannot be made or a folder holds the file's name. Its
+  // audio waits for the encoder within budget (none: no limit).
+  std::shared_ptr<TRippedTrack> StartTrack(int p, TAudioBudget* budget);
+  // Reads the track as RipSettings() says into its audio stream, with its
+  // checksums, and ends the stream. onRead(bytes) after every chunk. Throws
+  // EAbort when the window closes (the stream then fails too).
+  void ReadTrack(TRippedTrack& track, const std::function<void(std::size_t)>& onRead = {});
+  // Writes a track as its audio comes to FOutputDir + "track p", as the
+  // window's output type reads now, and keeps its rip for the log; a failure
+  // other than the window closing is kept as the track's error. Safe on
+  // several threads.
   void EncodeTrack(TRippedTrack& track, const std::function<void(std::int64_t)>& progress = {});
   // The tracks ripped so far, in track order; not while tracks are encoding.
   const std::vector<TTrackRip>& Rips() const { return FRips; }
@@ -77,6 +85,7 @@ class TCDRipperManager {
 
  private:
   bool TryReadToc(CdromToc& destination);
+  CdromToc FTrackToc{};  // as StartTrack read it for ReadTrack
   void CloseDevice();
 
   std::string FOutputDir;

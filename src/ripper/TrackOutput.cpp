@@ -11,7 +11,7 @@ namespace pellamy {
 
 namespace {
 
-constexpr std::size_t kFlacChunkBytes = 588 * 4 * 75;  // one second
+constexpr std::size_t kChunkBytes = 588 * 4 * 75;  // one second
 
 bool Stopping() {
   TRipWindow* window = RipWindow();
@@ -23,22 +23,35 @@ void WriteAll(TFile& file, const void* data, std::size_t count) {
     throw Exception("Stream write error");
 }
 
-void WriteWav(TFile& file, const std::vector<std::uint8_t>& audio) {
-  std::uint8_t header[48];
-  BuildWavHeader(static_cast<std::uint32_t>(audio.size()), header);
-  WriteAll(file, header, sizeof header);
-  WriteAll(file, audio.data(), audio.size());
+// Every byte of the stream's announced length, or an error.
+template <typename Sink>
+void CopyStream(TAudioStream& audio, std::vector<std::uint8_t>& buffer, Sink sink,
+                const std::function<void(std::int64_t)>& progress) {
+  std::uint64_t done = 0;
+  for (std::size_t n; (n = audio.Pull(buffer.data(), buffer.size())) > 0;) {
+    if (Stopping()) throw EAbort();
+    sink(buffer.data(), n);
+    done += n;
+    if (progress) progress(static_cast<std::int64_t>(done));
+  }
+  if (done != audio.Length()) throw Exception("Erreur de lecture");
 }
 
-void WriteFlac(TFile& file, const std::vector<std::uint8_t>& audio, const TTrackTags& tags,
+void WriteWav(TFile& file, TAudioStream& audio, const std::function<void(std::int64_t)>& progress) {
+  std::uint8_t header[48];
+  BuildWavHeader(static_cast<std::uint32_t>(audio.Length()), header);
+  WriteAll(file, header, sizeof header);
+  std::vector<std::uint8_t> buffer(kChunkBytes);
+  CopyStream(
+      audio, buffer, [&file](const std::uint8_t* data, std::size_t n) { WriteAll(file, data, n); }, progress);
+}
+
+void WriteFlac(TFile& file, TAudioStream& audio, const TTrackTags& tags,
                const std::function<void(std::int64_t)>& progress) {
-  TFlacWriter writer(file, audio.size() / 4, &tags);
-  for (std::size_t at = 0; at < audio.size(); at += kFlacChunkBytes) {
-    if (Stopping()) throw EAbort();
-    const std::size_t n = std::min(kFlacChunkBytes, audio.size() - at);
-    writer.Add(audio.data() + at, n);
-    if (progress) progress(static_cast<std::int64_t>(at + n));
-  }
+  TFlacWriter writer(file, audio.Length() / 4, &tags);
+  std::vector<std::uint8_t> buffer(kChunkBytes);
+  CopyStream(
+      audio, buffer, [&writer](const std::uint8_t* data, std::size_t n) { writer.Add(data, n); }, progress);
   writer.Finish();
 }
 
@@ -55,8 +68,8 @@ const char* OutputExtension(int type) {
   }
 }
 
-std::string WriteTrackFile(const std::string& dir, int p, int type, const std::vector<std::uint8_t>& audio,
-                           const TTrackTags& tags, const std::function<void(std::int64_t)>& progress) {
+std::string WriteTrackFile(const std::string& dir, int p, int type, TAudioStream& audio, const TTrackTags& tags,
+                           const std::function<void(std::int64_t)>& progress) {
   if (!DirectoryExists(dir)) ForceDirectories(dir);
   const std::string base = "track " + std::to_string(p);
   std::string name = base + OutputExtension(type);
@@ -65,18 +78,18 @@ std::string WriteTrackFile(const std::string& dir, int p, int type, const std::v
     TFile file;
     if (!file.Open(partial, TFile::Mode::CreateReadWrite)) throw Exception("Cannot create file " + dir + name);
     if (type == kOutputMp3) {
-      if (!EncodeMp3Audio(audio.data(), static_cast<std::int64_t>(audio.size()), file, &tags, progress)) {
+      if (!EncodeMp3Audio(audio, file, &tags, progress)) {
         // The encoder would not start: the audio is kept as WAV.
         file.Close();
         if (!file.Open(partial, TFile::Mode::CreateReadWrite)) throw Exception("Cannot create file " + dir + name);
         name = base + ".wav";
-        WriteWav(file, audio);
+        WriteWav(file, audio, progress);
       }
     } else if (type == kOutputFlac) {
       WriteFlac(file, audio, tags, progress);
     } else {
       name = base + ".wav";
-      WriteWav(file, audio);
+      WriteWav(file, audio, progress);
     }
     file.Close();
     if (!RenameFileReplacing(partial, dir + name)) throw Exception("Cannot create file " + dir + name);
@@ -84,7 +97,7 @@ std::string WriteTrackFile(const std::string& dir, int p, int type, const std::v
     DeleteFileNamed(partial);
     throw;
   }
-  if (progress) progress(static_cast<std::int64_t>(audio.size()));
+  if (progress) progress(static_cast<std::int64_t>(audio.Length()));
   return name;
 }
 

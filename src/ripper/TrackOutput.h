@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ripper/Id3Tag.h"
+#include "ripper/RipPipeline.h"
 
 namespace pellamy {
 
@@ -18,12 +19,12 @@ enum TOutputType : int { kOutputMp3 = 0, kOutputWav = 1, kOutputFlac = 2 };
 // ".mp3", ".wav" or ".flac"; ".wav" for an unknown index.
 const char* OutputExtension(int type);
 
-// Writes audio (16-bit stereo CD audio) to dir + "track p" + the type's
-// extension and returns that file's name without the folder. An MP3 the
+// Writes the audio (16-bit stereo CD audio) as it comes to dir + "track p" +
+// the type's extension and returns that file's name without the folder. An MP3 the
 // encoder refuses to start becomes a WAV file. progress(bytes of audio done)
 // is called now and then on the calling thread. Throws EAbort when the
 // window closes and Exception on every failure, leaving no file behind.
-std::string WriteTrackFile(const std::string& dir, int p, int type, const std::vector<std::uint8_t>& audio,
-                           const TTrackTags& tags, const std::function<void(std::int64_t)>& progress);
+std::string WriteTrackFile(const std::string& dir, int p, int type, TAudioStream& audio, const TTrackTags& tags,
+                           const std::function<void(std::int64_t)>& progress);
 
 }  // namespace pellamy
