@@ -198,6 +198,32 @@ TEST_F(PipelineFixture, ClosingWhileTracksEncodeStopsEverythingAndLeavesNoFile) 
   EXPECT_EQ(device.openHandles, 0);
 }
 
+// The drive waits while the budget is spent, goes on as the encoder takes
+// audio, and never waits on an encoder that has left.
+TEST(AudioStream, ReaderWaitsOnlyForAnEncoderStillThere) {
+  TAudioBudget budget(8);
+  TAudioStream taken(24, &budget), left(8, &budget);
+  const std::uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  taken.Push(bytes, 8);
+  auto pushes = std::async(std::launch::async, [&] {
+    taken.Push(bytes, 8);
+    taken.Push(bytes, 8);
+    taken.End();
+  });
+  std::uint8_t out[24];
+  EXPECT_TRUE(taken.PullAll(out, 24));
+  EXPECT_EQ(taken.Pull(out, 24), 0u);
+  pushes.get();
+  EXPECT_EQ(out[23], 8);
+
+  left.Push(bytes, 8);
+  auto blocked = std::async(std::launch::async, [&] { left.Push(bytes, 8); });
+  left.Leave();
+  blocked.get();  // returns: dropped, not waiting
+  left.Fail();
+  EXPECT_THROW(left.Pull(out, 8), EAbort);
+}
+
 TEST_F(WorkerFixture, MissingAspiLibraryStartsNoWorker) {
   device.aspiPresent = false;
   window.SetTicked(0, true);
