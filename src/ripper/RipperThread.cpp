@@ -190,6 +190,8 @@ void TCdRipperThread::RipRows(int rows, TRipProgress& progress) {
             progress.Done(static_cast<std::uint64_t>(done - reported));
             reported = done;
           });
+          // A track that failed is as done as one written.
+          progress.Done(track->Audio.Length() - static_cast<std::uint64_t>(reported));
         } catch (const EAbort&) {
           stopped = true;
         } catch (...) {

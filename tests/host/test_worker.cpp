@@ -125,6 +125,7 @@ TEST_F(WorkerFixture, EncoderFailureOnTheSecondOfThreeTracks) {
   EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.mp3", "track 3.mp3"}));
   EXPECT_GT(fs::file_size(temp.Path() / "track 1.mp3"), 0u);
   EXPECT_EQ(TCdRipperThread::LastErrorTracks(), std::vector<int>{2});
+  EXPECT_EQ(window.Progress().back(), 100) << "the failed track counts as done";
 }
 
 // The first MP3 stream to start runs gOnFirstInit: something the user does
