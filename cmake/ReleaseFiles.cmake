@@ -4,17 +4,24 @@
 # from the very source packages it built, the mingw-w64 runtime's copyright
 # file, Pellamy's own licence, and every packed skin the build put next to
 # Pellamy.exe; and beside the zip, the source zip (SourceZip.cmake).
-# In: PELLAMY_SOURCE_DIR, PELLAMY_BINARY_DIR, PELLAMY_DEPS, PELLAMY_CC,
-# PROJECT_VERSION.
+# In: PELLAMY_SOURCE_DIR, PELLAMY_BINARY_DIR, PELLAMY_DEPS, PELLAMY_FLAC_DEPS,
+# PELLAMY_CC, PROJECT_VERSION.
 
 set(licenses ${PELLAMY_DEPS}/share/licenses)
-if(NOT EXISTS ${licenses}/.complete)
-  message(FATAL_ERROR "No licence texts in ${licenses}: run scripts/setup")
-endif()
+set(flac_licenses ${PELLAMY_FLAC_DEPS}/share/licenses)
+foreach(dir ${licenses} ${flac_licenses})
+  if(NOT EXISTS ${dir}/.complete)
+    message(FATAL_ERROR "No licence texts in ${dir}: run scripts/setup")
+  endif()
+endforeach()
 
 # SOURCE names the Debian source package a library was built from.
 function(read_source_record name prefix)
-  file(STRINGS ${licenses}/${name}/SOURCE lines)
+  set(dir ${licenses})
+  if(name STREQUAL "flac")
+    set(dir ${flac_licenses})
+  endif()
+  file(STRINGS ${dir}/${name}/SOURCE lines)
   foreach(line IN LISTS lines)
     if(line MATCHES "^([A-Za-z]+): (.*)$")
       string(TOUPPER ${CMAKE_MATCH_1} key)
@@ -24,8 +31,9 @@ function(read_source_record name prefix)
 endfunction()
 read_source_record(lame LAME)
 read_source_record(libjpeg-turbo JPEG)
+read_source_record(flac FLAC)
 foreach(var LAME_SOURCE_VERSION LAME_SOURCE_DIRECTORY LAME_SOURCE_FILES JPEG_SOURCE_VERSION JPEG_SOURCE_DIRECTORY
-    JPEG_SOURCE_FILES)
+    JPEG_SOURCE_FILES FLAC_SOURCE_VERSION FLAC_SOURCE_DIRECTORY FLAC_SOURCE_FILES)
   if("${${var}}" STREQUAL "")
     message(FATAL_ERROR "${var} is not recorded in ${licenses}: run scripts/setup")
   endif()
@@ -63,12 +71,14 @@ configure_file(${PELLAMY_SOURCE_DIR}/docs/release/README.txt ${stage}/README.txt
 configure_file(${PELLAMY_SOURCE_DIR}/docs/release/NOTICES.txt ${stage}/NOTICES.txt @ONLY NEWLINE_STYLE CRLF)
 # Byte for byte as the packages have them; only the names end in .txt so that
 # Windows opens them.
-file(MAKE_DIRECTORY ${stage}/licenses/LAME ${stage}/licenses/libjpeg-turbo ${stage}/licenses/mingw-w64)
+file(MAKE_DIRECTORY ${stage}/licenses/LAME ${stage}/licenses/libjpeg-turbo ${stage}/licenses/FLAC
+  ${stage}/licenses/mingw-w64)
 file(COPY_FILE ${licenses}/lame/COPYING ${stage}/licenses/LAME/COPYING.txt)
 file(COPY_FILE ${licenses}/lame/LICENSE ${stage}/licenses/LAME/LICENSE.txt)
 file(COPY_FILE ${licenses}/libjpeg-turbo/LICENSE.md ${stage}/licenses/libjpeg-turbo/LICENSE.md.txt)
 file(COPY_FILE ${licenses}/libjpeg-turbo/README.ijg ${stage}/licenses/libjpeg-turbo/README.ijg.txt)
 file(COPY_FILE ${licenses}/libjpeg-turbo/zlib-License ${stage}/licenses/libjpeg-turbo/zlib-License.txt)
+file(COPY_FILE ${flac_licenses}/flac/COPYING.Xiph ${stage}/licenses/FLAC/COPYING.Xiph.txt)
 file(COPY_FILE /usr/share/doc/${mingw_package}/copyright ${stage}/licenses/mingw-w64/copyright.txt)
 # Pellamy's own licence, with Windows line ends like the other texts.
 configure_file(${PELLAMY_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)

@@ -2,12 +2,17 @@
 # built (the revision, with any changes not yet committed) and, in
 # third-party/lame, the very Debian source package of LAME that Lame_enc.dll
 # was built from, so that the download itself carries the source the LGPL
-# asks for. Included by ReleaseFiles.cmake; in: PELLAMY_SOURCE_DIR,
-# PELLAMY_BINARY_DIR, PELLAMY_DEPS, PROJECT_VERSION.
+# asks for; libFLAC's in third-party/flac the same way. Included by
+# ReleaseFiles.cmake; in: PELLAMY_SOURCE_DIR, PELLAMY_BINARY_DIR,
+# PELLAMY_DEPS, PELLAMY_FLAC_DEPS, PROJECT_VERSION.
 
 set(lame_source ${PELLAMY_DEPS}/share/source/lame)
 if(NOT EXISTS ${PELLAMY_DEPS}/share/source/.complete)
   message(FATAL_ERROR "LAME's source package is not kept in ${lame_source}: run scripts/setup")
+endif()
+set(flac_source ${PELLAMY_FLAC_DEPS}/share/source/flac)
+if(NOT EXISTS ${PELLAMY_FLAC_DEPS}/share/source/.complete)
+  message(FATAL_ERROR "FLAC's source package is not kept in ${flac_source}: run scripts/setup")
 endif()
 
 set(top Pellamy-${PROJECT_VERSION}-source)
@@ -41,6 +46,11 @@ if(NOT lame_files)
   message(FATAL_ERROR "No LAME source package in ${lame_source}: run scripts/setup")
 endif()
 file(COPY ${lame_files} DESTINATION ${source_stage}/${top}/third-party/lame)
+file(GLOB flac_files ${flac_source}/flac_*)
+if(NOT flac_files)
+  message(FATAL_ERROR "No FLAC source package in ${flac_source}: run scripts/setup")
+endif()
+file(COPY ${flac_files} DESTINATION ${source_stage}/${top}/third-party/flac)
 
 set(source_zip ${PELLAMY_BINARY_DIR}/${top}.zip)
 file(REMOVE ${source_zip})

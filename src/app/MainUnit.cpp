@@ -140,8 +140,8 @@ void TMainForm::BuildLayout() {
   rgOutputType->SetParent(pnlRightMain);
   rgOutputType->SetBounds(32, 224, 313, 41);
   rgOutputType->SetCaption("  Output File Type  ");
-  rgOutputType->SetColumns(2);
-  rgOutputType->SetItems({".mp3", ".wav"});
+  rgOutputType->SetColumns(3);
+  rgOutputType->SetItems({".mp3", ".wav", ".flac"});
   rgOutputType->SetItemIndex(1);
   rgOutputType->SetTabOrder(1);
 

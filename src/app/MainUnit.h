@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <set>
 #include <string>
 
@@ -71,7 +72,7 @@ class TMainForm : public TForm, public TRipWindow {
   void BuildLayout();
   void BuildSkinData();
   void FormCloseQuery(TComponent* sender, bool& canClose);
-  bool FStopping = false;
+  std::atomic<bool> FStopping{false};  // read by the rip's reader and encoder threads
   std::set<int> FDataRows;
 };
 

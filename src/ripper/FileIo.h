@@ -45,6 +45,8 @@ bool DirectoryExists(const std::string& dir);
 // Throws "Unable to create directory" for an empty name.
 bool ForceDirectories(const std::string& dir);
 bool DeleteFileNamed(const std::string& name);
+// Gives from the name to, replacing a file of that name.
+bool RenameFileReplacing(const std::string& from, const std::string& to);
 bool FileExists(const std::string& name);
 
 }  // namespace pellamy

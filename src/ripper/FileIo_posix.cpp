@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 #include "ripper/FileIo.h"
 #include "ripper/FileIoCommon.h"
@@ -74,6 +75,10 @@ bool DirectoryExists(const std::string& dir) {
 bool FileExists(const std::string& name) {
   struct stat st {};
   return ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool RenameFileReplacing(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool DeleteFileNamed(const std::string& name) {

@@ -94,6 +94,10 @@ bool FileExists(const std::string& name) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool RenameFileReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 bool DeleteFileNamed(const std::string& name) {
   return DeleteFileW(Wide(name).c_str()) != 0;
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "base/Exceptions.h"
@@ -57,56 +58,95 @@ int ProgressPercent(std::uint64_t done, std::uint64_t length) {
   return static_cast<int>(q);
 }
 
-bool EncodeMp3(TFile& input, TFile& output) {
+namespace {
+
+// The encoder loop over length bytes of audio that read(buffer, count)
+// supplies; progress(done) after every kChunksPerProgress chunks.
+bool EncodeMp3Stream(const std::function<bool(std::uint8_t*, std::int64_t)>& read, std::int64_t length, TFile& output,
+                     const std::function<void(std::int64_t)>& progress) {
   const TEncoderFunctions& encoder = EncoderFunctions();
   EncoderConfig config = MakeEncoderConfig();
   std::uint32_t samples = 0;
   std::uint32_t outputSize = 0;
   BeStream stream = 0;
   if (encoder.InitStream(&config, &samples, &outputSize, &stream) != kBeErrSuccessful) return false;
+  // Closed once on the way out, also when the audio source stops the rip;
+  // a failed read or write leaves it open, as it always has.
+  struct TCloser {
+    const TEncoderFunctions& Encoder;
+    BeStream Stream;
+    bool Armed = true;
+    ~TCloser() {
+      if (Armed) Encoder.CloseStream(Stream);
+    }
+  } closer{encoder, stream};
+  auto fail = [&closer](const char* text) {
+    closer.Armed = false;
+    throw Exception(text);
+  };
 
   const std::int64_t chunkMax = static_cast<std::int64_t>(samples) * 2;
   auto in = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(chunkMax) + 1);
   auto out = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(outputSize) + 1);
 
-  // Only the audio is encoded: the header would play as a click.
-  const std::int64_t fileLength = input.SeekEnd();
-  const std::int64_t length = fileLength > kWavHeaderBytes ? fileLength - kWavHeaderBytes : 0;
-  input.Seek(length > 0 ? kWavHeaderBytes : 0);
-
   std::int64_t done = 0;
   std::int64_t chunks = 0;
   while (done < length) {
     const std::int64_t chunk = length > done + chunkMax ? chunkMax : length - done;
-    if (Stopping()) {
-      encoder.CloseStream(stream);
-      throw EAbort();
-    }
-    if (input.Read(in.get(), chunk) != chunk) throw Exception("Erreur de lecture");
+    if (Stopping()) throw EAbort();
+    if (!read(in.get(), chunk)) fail("Erreur de lecture");
     std::uint32_t produced = 0;
     if (encoder.EncodeChunk(stream, static_cast<std::uint32_t>(chunk / 2), reinterpret_cast<std::int16_t*>(in.get()),
-                            out.get(), &produced) != kBeErrSuccessful) {
-      encoder.CloseStream(stream);
+                            out.get(), &produced) != kBeErrSuccessful)
       throw Exception("error encoding...");
-    }
-    if (produced > outputSize || output.Write(out.get(), produced) != produced) throw Exception("Error writing mp3");
+    if (produced > outputSize || output.Write(out.get(), produced) != produced) fail("Error writing mp3");
     done += chunk;
     ++chunks;
-    if (chunks % kChunksPerProgress == 0) {
-      if (TRipWindow* window = RipWindow())
-        window->SetProgress(ProgressPercent(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(length)));
-    }
+    if (chunks % kChunksPerProgress == 0 && progress) progress(done);
   }
 
   std::uint32_t produced = 0;
-  if (encoder.DeinitStream(stream, out.get(), &produced) != kBeErrSuccessful) {
-    encoder.CloseStream(stream);
-    throw Exception("Error Deinit");
-  }
+  if (encoder.DeinitStream(stream, out.get(), &produced) != kBeErrSuccessful) throw Exception("Error Deinit");
   if (produced != 0 && (produced > outputSize || output.Write(out.get(), produced) != produced))
-    throw Exception("Error writing mp3");
-  encoder.CloseStream(stream);
+    fail("Error writing mp3");
   return true;
+}
+
+void WriteTagBytes(TFile& mp3, const std::uint8_t* data, std::size_t size) {
+  if (mp3.Write(data, static_cast<std::int64_t>(size)) != static_cast<std::int64_t>(size))
+    throw Exception("Error writing mp3");
+}
+
+}  // namespace
+
+bool EncodeMp3(TFile& input, TFile& output) {
+  // Only the audio is encoded: the header would play as a click.
+  const std::int64_t fileLength = input.SeekEnd();
+  const std::int64_t length = fileLength > kWavHeaderBytes ? fileLength - kWavHeaderBytes : 0;
+  input.Seek(length > 0 ? kWavHeaderBytes : 0);
+  return EncodeMp3Stream(
+      [&input](std::uint8_t* buffer, std::int64_t count) { return input.Read(buffer, count) == count; }, length, output,
+      [length](std::int64_t done) {
+        if (TRipWindow* window = RipWindow())
+          window->SetProgress(ProgressPercent(static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(length)));
+      });
+}
+
+bool EncodeMp3Audio(TAudioStream& audio, TFile& output, const TTrackTags* tags,
+                    const std::function<void(std::int64_t)>& progress) {
+  if (tags != nullptr) {
+    const std::vector<std::uint8_t> head = BuildId3v2(*tags);
+    WriteTagBytes(output, head.data(), head.size());
+  }
+  const bool made =
+      EncodeMp3Stream([&audio](std::uint8_t* buffer,
+                               std::int64_t count) { return audio.PullAll(buffer, static_cast<std::size_t>(count)); },
+                      static_cast<std::int64_t>(audio.Length()), output, progress);
+  if (made && tags != nullptr) {
+    const auto tail = BuildId3v1(*tags);
+    WriteTagBytes(output, tail.data(), tail.size());
+  }
+  return made;
 }
 
 bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name, const TTrackTags* tags) {
@@ -116,14 +156,12 @@ bool ConvertWavToMp3(const std::string& wavName, const std::string& mp3Name, con
   try {
     if (tags != nullptr) {
       const std::vector<std::uint8_t> head = BuildId3v2(*tags);
-      if (mp3.Write(head.data(), static_cast<std::int64_t>(head.size())) != static_cast<std::int64_t>(head.size()))
-        throw Exception("Error writing mp3");
+      WriteTagBytes(mp3, head.data(), head.size());
     }
     made = EncodeMp3(wav, mp3);
     if (made && tags != nullptr) {
       const auto tail = BuildId3v1(*tags);
-      if (mp3.Write(tail.data(), static_cast<std::int64_t>(tail.size())) != static_cast<std::int64_t>(tail.size()))
-        throw Exception("Error writing mp3");
+      WriteTagBytes(mp3, tail.data(), tail.size());
     }
   } catch (const EAbort&) {
     // The window is closing: the half-made MP3 goes.

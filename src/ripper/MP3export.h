@@ -1,13 +1,15 @@
-// ConvertWavToMp3, EncodeMp3: the loop that streams a WAV file through the
-// encoder library, and the table of the library's functions it calls.
+// ConvertWavToMp3, EncodeMp3, EncodeMp3Audio: the loop that streams a WAV
+// file or a track's audio through the encoder library, and the table of the library's functions it calls.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "encoder/LameEnc.h"
 #include "ripper/FileIo.h"
 #include "ripper/Id3Tag.h"
+#include "ripper/RipPipeline.h"
 
 namespace pellamy {
 
@@ -32,6 +34,12 @@ EncoderConfig MakeEncoderConfig();
 // 48-byte header) into output. Returns false, having written nothing, when
 // the encoder refuses the configuration; throws on every other failure.
 bool EncodeMp3(TFile& input, TFile& output);
+
+// The same from a track's audio as it comes from the drive, between the two
+// ID3 tags when tags are given; progress(bytes done) now and then. Returns
+// false, having taken no audio, when the encoder refuses the configuration.
+bool EncodeMp3Audio(TAudioStream& audio, TFile& output, const TTrackTags* tags,
+                    const std::function<void(std::int64_t)>& progress);
 
 // Opens both files and runs EncodeMp3, the encoder's frames between an
 // ID3v2 tag and an ID3v1 tag when tags are given. Returns false when no MP3

@@ -27,7 +27,7 @@ std::string Join(const std::vector<int>& v) {
 std::vector<int> TracksWithErrors(const std::vector<TTrackRip>& tracks) {
   std::vector<int> out;
   for (const auto& t : tracks)
-    if (!t.Report.Suspicious.empty()) out.push_back(t.Track);
+    if (!t.Report.Suspicious.empty() || !t.Failure.empty()) out.push_back(t.Track);
   return out;
 }
 
@@ -88,7 +88,7 @@ std::string FormatRipLog(const TRipLogInfo& info) {
   line();
   for (const TTrackRip& t : info.Tracks) {
     line("Track " + std::to_string(t.Track));
-    line("  File: " + t.File);
+    line("  File: " + (t.Failure.empty() ? t.File : "none, " + t.Failure));
     line("  Range: " + SectorTime(t.Start) + " - " + SectorTime(t.End) + " (sectors " + std::to_string(t.Start) + "-" +
          std::to_string(t.End - 1) + ")");
     line("  Peak level: " + TTrackChecksums::FormatPeak(t.Peak) + " %");

@@ -20,6 +20,7 @@ struct TTrackRip {
   std::uint32_t ArV1 = 0, ArV2 = 0, Crc = 0, CrcNonZero = 0;
   int Peak = 0;
   TTrackReadReport Report;
+  std::string Failure;  // why no file was written, when none was
 };
 
 struct TRipLogInfo {
@@ -40,7 +41,7 @@ std::string FormatRipLog(const TRipLogInfo& info);
 bool RipLogIntact(const std::string& text);
 // "Pellamy rip YYYY-MM-DD HH-MM-SS.log"
 std::string RipLogName(const std::tm& when);
-// The tracks with suspicious positions.
+// The tracks with suspicious positions or no file.
 std::vector<int> TracksWithErrors(const std::vector<TTrackRip>& tracks);
 
 }  // namespace pellamy

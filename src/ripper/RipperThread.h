@@ -1,5 +1,6 @@
-// TCdRipperThread: the rip worker. It owns a drive manager for its run, rips
-// every ticked row in list order and frees itself when it ends.
+// TCdRipperThread: the rip worker. It owns a drive manager for its run, reads
+// every ticked row in list order while earlier tracks encode on other
+// threads, and frees itself when it ends.
 #pragma once
 
 #include <memory>
@@ -14,6 +15,8 @@ namespace pellamy {
 
 inline constexpr char kStatusCompleted[] = "Ripping completed!";
 inline constexpr char kStatusCompletedWithErrors[] = "Ripping completed with errors: see the log";
+
+class TRipProgress;
 
 class TCdRipperThread : public TThread {
  public:
@@ -39,6 +42,8 @@ class TCdRipperThread : public TThread {
   void Execute() override;
 
  private:
+  void RipRows(int rows, TRipProgress& progress);
+
   TRipWindow& FTrackList;
   std::unique_ptr<TCDRipperManager> FManager;
 };

@@ -14,6 +14,7 @@
 #include "ripper/SecureReader.h"
 #include "ripper/TextCodec.h"
 #include "ripper/TrackChecksums.h"
+#include "ripper/TrackOutput.h"
 #include "ripper/VirtualDisc.h"
 
 namespace pellamy {
@@ -38,10 +39,6 @@ void PutLe32(std::uint8_t* p, std::uint32_t v) {
 void PutLe16(std::uint8_t* p, std::uint16_t v) {
   p[0] = static_cast<std::uint8_t>(v);
   p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void WriteAll(TFile& file, const void* data, std::int64_t count) {
-  if (file.Write(data, count) != count) throw Exception("Stream write error");
 }
 
 // The drive as the secure reader sees it: raw reads, or READ CD with C2
@@ -332,6 +329,13 @@ void BuildWavHeader(std::uint32_t dataSize, std::uint8_t (&h)[48]) {
 }
 
 void TCDRipperManager::RipTrack(int p) {
+  if (std::shared_ptr<TRippedTrack> track = StartTrack(p, nullptr)) {
+    ReadTrack(*track);
+    EncodeTrack(*track);
+  }
+}
+
+std::shared_ptr<TRippedTrack> TCDRipperManager::StartTrack(int p, TAudioBudget* budget) {
   CdromToc toc{};
   if (!TryReadToc(toc)) throw Exception("Cannot read the table of contents");
   const int trackCount = toc.LastTrack - toc.FirstTrack + 1;
@@ -339,75 +343,86 @@ void TCDRipperManager::RipTrack(int p) {
   const std::int32_t s = TocStartSector(toc.TrackData[p - 1]);
   const std::int32_t e = TocLastSectorBefore(toc.TrackData[p]);
   if (s < 0 || e < s) throw Exception("Invalid track positions");
-  const std::uint32_t dataSize = static_cast<std::uint32_t>(e - s + 1) * kRawSectorBytes;
 
   // Data sectors are never written as audio.
-  if (TocIsDataTrack(toc.TrackData[p - 1])) return;
-  std::uint8_t header[48];
-  BuildWavHeader(dataSize, header);
+  if (TocIsDataTrack(toc.TrackData[p - 1])) return nullptr;
 
+  // What would stop the file being written is found before the drive spins.
+  if (!DirectoryExists(FOutputDir)) ForceDirectories(FOutputDir);
+  TRipWindow* window = RipWindow();
+  const std::string planned = FOutputDir + "track " + std::to_string(p) +
+                              OutputExtension(window != nullptr ? window->OutputTypeIndex() : kOutputWav);
+  if (DirectoryExists(planned)) throw Exception("Cannot create file " + planned);
+
+  auto track = std::make_shared<TRippedTrack>(std::uint64_t(e - s + 1) * kRawSectorBytes, budget);
+  track->P = p;
+  track->Rip.Track = toc.FirstTrack + p - 1;
+  track->Rip.Start = s;
+  track->Rip.End = e + 1;
+  track->Tags = TagsForTrack(CdText(), p, TocTrackCount(toc), ComputeDiscIds(DiscLayoutFromToc(toc)).MusicBrainz);
+  FTrackToc = toc;
+  return track;
+}
+
+void TCDRipperManager::ReadTrack(TRippedTrack& track, const std::function<void(std::size_t)>& onRead) {
+  TTrackRip& rip = track.Rip;
   // The disc's first and last audio tracks leave samples out of the
   // AccurateRip sums.
-  const TDiscLayout layout = DiscLayoutFromToc(toc);
   int firstAudio = 0, lastAudio = 0;
-  for (const TDiscTrack& t : layout.Tracks)
+  for (const TDiscTrack& t : DiscLayoutFromToc(FTrackToc).Tracks)
     if (!t.Data) {
       if (firstAudio == 0) firstAudio = t.Number;
       lastAudio = t.Number;
     }
-  const int number = toc.FirstTrack + p - 1;
-
-  if (!DirectoryExists(FOutputDir)) ForceDirectories(FOutputDir);
-  const std::string base = FOutputDir + "track " + std::to_string(p);
-  const std::string wavName = base + ".wav";
   TRipWindow* window = RipWindow();
-  TTrackRip rip;
-  rip.Track = number;
-  rip.Start = s;
-  rip.End = e + 1;
-  {
-    TFile wav;
-    if (!wav.Open(wavName, TFile::Mode::CreateReadWrite)) throw Exception("Cannot create file " + wavName);
-    try {
-      WriteAll(wav, header, sizeof(header));
-      TTrackChecksums sums(static_cast<std::uint32_t>(e - s + 1) * 588u, number == firstAudio, number == lastAudio);
-      TDeviceSource source(FDevice, TocLeadOut(toc), s);
-      TReadOptions options;
-      options.SectorsPerChunk = kSectorsPerRead;
-      options.Secure = !RipSettings().Burst;
-      options.OffsetSamples = RipSettings().ReadOffset;
-      const bool done = ReadTrackAudio(
-          source, s, e + 1, options,
-          [&](const std::uint8_t* pcm, std::size_t size) {
-            sums.Add(pcm, size);
-            WriteAll(wav, pcm, static_cast<std::int64_t>(size));
-          },
-          rip.Report, [window] { return window != nullptr && window->Closing(); });
-      if (!done) throw EAbort();
-      rip.ArV1 = sums.AccurateRipV1();
-      rip.ArV2 = sums.AccurateRipV2();
-      rip.Crc = sums.Crc();
-      rip.CrcNonZero = sums.CrcNonZero();
-      rip.Peak = sums.Peak();
-    } catch (const EAbort&) {
-      // Stopped because the window is closing: leave no unfinished file.
-      wav.Close();
-      DeleteFileNamed(wavName);
-      throw;
-    }
+  try {
+    TTrackChecksums sums(static_cast<std::uint32_t>(rip.End - rip.Start) * 588u, rip.Track == firstAudio,
+                         rip.Track == lastAudio);
+    TDeviceSource source(FDevice, TocLeadOut(FTrackToc), rip.Start);
+    TReadOptions options;
+    options.SectorsPerChunk = kSectorsPerRead;
+    options.Secure = !RipSettings().Burst;
+    options.OffsetSamples = RipSettings().ReadOffset;
+    const bool done = ReadTrackAudio(
+        source, rip.Start, rip.End, options,
+        [&](const std::uint8_t* pcm, std::size_t size) {
+          sums.Add(pcm, size);
+          track.Audio.Push(pcm, size);
+          if (onRead) onRead(size);
+        },
+        rip.Report, [window] { return window != nullptr && window->Closing(); });
+    if (!done) throw EAbort();
+    rip.ArV1 = sums.AccurateRipV1();
+    rip.ArV2 = sums.AccurateRipV2();
+    rip.Crc = sums.Crc();
+    rip.CrcNonZero = sums.CrcNonZero();
+    rip.Peak = sums.Peak();
+  } catch (...) {
+    track.Audio.Fail();
+    throw;
   }
+  track.Audio.End();
+}
 
-  const int outputType = window != nullptr ? window->OutputTypeIndex() : 1;
-  rip.File = "track " + std::to_string(p) + ".wav";
-  if (outputType == 0) {
-    const TTrackTags tags =
-        TagsForTrack(CdText(), p, TocTrackCount(toc), ComputeDiscIds(DiscLayoutFromToc(toc)).MusicBrainz);
-    if (ConvertWavToMp3(wavName, base + ".mp3", &tags)) {
-      DeleteFileNamed(wavName);
-      rip.File = "track " + std::to_string(p) + ".mp3";
-    }
+void TCDRipperManager::EncodeTrack(TRippedTrack& track, const std::function<void(std::int64_t)>& progress) {
+  TRipWindow* window = RipWindow();
+  const int type = window != nullptr ? window->OutputTypeIndex() : kOutputWav;
+  // Gone from the stream however this ends, so the drive never waits on it.
+  struct TLeave {
+    TAudioStream& Audio;
+    ~TLeave() { Audio.Leave(); }
+  } leave{track.Audio};
+  try {
+    track.Rip.File = WriteTrackFile(FOutputDir, track.P, type, track.Audio, track.Tags, progress);
+  } catch (const EAbort&) {
+    throw;
+  } catch (const std::exception& e) {
+    track.Rip.Failure = e.what();
   }
-  FRips.push_back(std::move(rip));
+  std::lock_guard lock(FRipsLock);
+  auto at = FRips.begin();
+  while (at != FRips.end() && at->Track <= track.Rip.Track) ++at;
+  FRips.insert(at, std::move(track.Rip));
 }
 
 std::string TCDRipperManager::WriteRipLog() {

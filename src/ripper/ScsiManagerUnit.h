@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -10,11 +13,22 @@
 #include "ripper/CdromToc.h"
 #include "ripper/DeviceIo.h"
 #include "ripper/DeviceRecords.h"
+#include "ripper/Id3Tag.h"
 #include "ripper/RipLog.h"
+#include "ripper/RipPipeline.h"
 
 namespace pellamy {
 
 inline constexpr int kSectorsPerRead = 13;
+
+// A track on its way from the disc to its encoder.
+struct TRippedTrack {
+  TRippedTrack(std::uint64_t length, TAudioBudget* budget) : Audio(length, budget) {}
+  int P = 0;  // row position
+  TTrackRip Rip;
+  TTrackTags Tags;
+  TAudioStream Audio;
+};
 
 class TCDRipperManager {
  public:
@@ -39,11 +53,24 @@ class TCDRipperManager {
   // damaged (CdTextProblem says why), which is no error.
   const TCdText& CdText();
   const std::string& CdTextProblem() const { return FCdTextProblem; }
-  // Rips the track of row position p (1-based) to FOutputDir + "track p.wav",
-  // then to MP3 when the window asks for it, reading as RipSettings() says
-  // and keeping its checksums for the log. A data track is never written.
+  // Rips the track of row position p (1-based): StartTrack, ReadTrack, then
+  // EncodeTrack.
   void RipTrack(int p);
-  // The tracks ripped so far.
+  // The track of row position p (1-based), ready to read: null for a data
+  // track, which is never written. Fails before the drive reads when the
+  // output folder cannot be made or a folder holds the file's name. Its
+  // audio waits for the encoder within budget (none: no limit).
+  std::shared_ptr<TRippedTrack> StartTrack(int p, TAudioBudget* budget);
+  // Reads the track as RipSettings() says into its audio stream, with its
+  // checksums, and ends the stream. onRead(bytes) after every chunk. Throws
+  // EAbort when the window closes (the stream then fails too).
+  void ReadTrack(TRippedTrack& track, const std::function<void(std::size_t)>& onRead = {});
+  // Writes a track as its audio comes to FOutputDir + "track p", as the
+  // window's output type reads now, and keeps its rip for the log; a failure
+  // other than the window closing is kept as the track's error. Safe on
+  // several threads.
+  void EncodeTrack(TRippedTrack& track, const std::function<void(std::int64_t)>& progress = {});
+  // The tracks ripped so far, in track order; not while tracks are encoding.
   const std::vector<TTrackRip>& Rips() const { return FRips; }
   // Writes the rip log to the output directory; returns its file name
   // (empty when it could not be written).
@@ -58,10 +85,12 @@ class TCDRipperManager {
 
  private:
   bool TryReadToc(CdromToc& destination);
+  CdromToc FTrackToc{};  // as StartTrack read it for ReadTrack
   void CloseDevice();
 
   std::string FOutputDir;
   char FLetter;
+  std::mutex FRipsLock;
   std::vector<TTrackRip> FRips;
   TCdText FCdText;
   std::string FCdTextProblem;

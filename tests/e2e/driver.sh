@@ -13,6 +13,7 @@ PELLAMY_TITLE='Pellamy  (Ver 1.03)'
 ROW_Y0=89 ROW_H=14                  # centre of the first track row, row pitch
 CHECK_X=42 TITLE_X=90               # a row's check box, a row's title
 MP3_X=48 MP3_Y=249                  # the ".mp3" button
+FLAC_X=250                          # the ".flac" button, beside it
 PATH_X=120 PATH_Y=298               # the output path edit
 RIP_X=318 RIP_Y=301                 # the rip button
 BROWSE_X=255 BROWSE_Y=298           # the "..." button

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end flows of Pellamy.exe under Wine, driven with xdotool:
-#   e2e.sh CASE   (wav, mp3, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
+#   e2e.sh CASE   (wav, mp3, flac, pictures, no-drive, aspi-missing, close-during-rip, browse-cancel,
 #                  browse-drive, unicode-folders, faulty-drive, frame, wave-image)
 # Needs DISPLAY, WINEPREFIX and PELLAMY_BIN; prints what it checked.
 set -uo pipefail
@@ -90,6 +90,22 @@ case "$case_name" in
     [ -z "$(ls "$out"/*.wav 2>/dev/null)" ] || fail "WAV files left"
     pellamy_close || fail "did not close"
     echo "six MP3 files, each mp3 44100 Hz stereo 128 kbit/s"
+    ;;
+  flac)
+    pellamy_start --virtual-cd || fail "no window"
+    for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
+    pellamy_click "$FLAC_X" "$MP3_Y"
+    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_click "$RIP_X" "$RIP_Y"
+    wait_for_files 6 "$out" flac || fail "no FLAC files"
+    for f in "$out"/*.flac; do
+      flac -s -t "$f" 2>/dev/null || fail "$f does not test clean"
+      n=$(basename "$f" .flac)
+      metaflac --show-tag=TITLE "$f" | grep -q -x "TITLE=Track ${n#track }" || fail "$f: no TITLE"
+    done
+    pellamy_close || fail "did not close"
+    [ -z "$(ls "$out" | grep -v -e '\.flac$' -e '\.log$')" ] || fail "other files left: $(ls "$out")"
+    echo "six FLAC files, each testing clean with its title"
     ;;
   pictures)
     pellamy_start --virtual-cd || fail "no window"

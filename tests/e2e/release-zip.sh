@@ -35,7 +35,8 @@ root=$unpacked/$name
 # -- what it holds: these, the skins, and nothing else
 expected="Pellamy.exe Lame_enc.dll skinpack.exe skininfo.exe gallery.exe README.txt NOTICES.txt LICENSE.txt
   licenses/LAME/COPYING.txt licenses/LAME/LICENSE.txt licenses/libjpeg-turbo/LICENSE.md.txt
-  licenses/libjpeg-turbo/README.ijg.txt licenses/libjpeg-turbo/zlib-License.txt licenses/mingw-w64/copyright.txt"
+  licenses/libjpeg-turbo/README.ijg.txt licenses/libjpeg-turbo/zlib-License.txt licenses/mingw-w64/copyright.txt
+  licenses/FLAC/COPYING.Xiph.txt"
 for f in $expected; do [ -f "$root/$f" ] || fail "$f missing"; done
 extra=$(cd "$root" && find . -type f | sed 's|^\./||' | grep -v -x -F "$(echo $expected | tr ' ' '\n')" | grep -v -x '[^/]*\.tmp')
 [ -z "$extra" ] || fail "unexpected files: $extra"
@@ -65,6 +66,7 @@ done
 # -- the notices: licence texts as the source packages have them, and the
 # statements the licences ask for
 deps=$(sed -n 's/^PELLAMY_DEPS:PATH=//p' "$build/CMakeCache.txt")
+flac_deps=$(sed -n 's/^PELLAMY_FLAC_DEPS:PATH=//p' "$build/CMakeCache.txt")
 licenses=$deps/share/licenses
 for pair in lame/COPYING:LAME/COPYING.txt lame/LICENSE:LAME/LICENSE.txt \
   libjpeg-turbo/LICENSE.md:libjpeg-turbo/LICENSE.md.txt libjpeg-turbo/README.ijg:libjpeg-turbo/README.ijg.txt \
@@ -74,6 +76,10 @@ done
 grep -q 'GNU LIBRARY GENERAL PUBLIC LICENSE' "$root/licenses/LAME/COPYING.txt" || fail "COPYING is not the LGPL"
 grep -q '^LEGAL ISSUES' "$root/licenses/libjpeg-turbo/README.ijg.txt" || fail "README.ijg has no LEGAL ISSUES"
 grep -q "provided 'as-is'" "$root/licenses/libjpeg-turbo/zlib-License.txt" || fail "no zlib licence text"
+cmp -s "$flac_deps/share/licenses/flac/COPYING.Xiph" "$root/licenses/FLAC/COPYING.Xiph.txt" ||
+  fail "licenses/FLAC/COPYING.Xiph.txt differs from the source package's"
+grep -q 'Redistribution and use in source and binary forms' "$root/licenses/FLAC/COPYING.Xiph.txt" ||
+  fail "COPYING.Xiph is not the BSD licence"
 grep -q 'winpthreads' "$root/licenses/mingw-w64/copyright.txt" || fail "the mingw-w64 copyright file lacks winpthreads"
 grep -q 'Source: lame' "$licenses/lame/SOURCE" && grep -q '^Version: 3\.100-' "$licenses/lame/SOURCE" ||
   fail "the LAME texts are not from the lame 3.100 source package"
@@ -85,7 +91,8 @@ for statement in 'This software is based in part on the work of the Independent 
   'beInitStream' 'beEncodeChunk' 'beDeinitStream' 'beCloseStream' \
   "apt-get source lame=$(sed -n 's/^Version: //p' "$licenses/lame/SOURCE")" \
   "apt-get source libjpeg-turbo=$(sed -n 's/^Version: //p' "$licenses/libjpeg-turbo/SOURCE")" \
-  'licenses\LAME\COPYING.txt' 'licenses\libjpeg-turbo\README.ijg.txt'; do
+  "apt-get source flac=$(sed -n 's/^Version: //p' "$flac_deps/share/licenses/flac/SOURCE")" \
+  'licenses\LAME\COPYING.txt' 'licenses\libjpeg-turbo\README.ijg.txt' 'licenses\FLAC\COPYING.Xiph.txt'; do
   grep -q -F "$statement" "$notices" || fail "NOTICES.txt does not say: $statement"
 done
 grep -q -E '^    [0-9a-f]{40}' "$notices" || fail "NOTICES.txt names no source revision"
@@ -140,6 +147,10 @@ done
   awk '{print $1 "  " $3}' | sha256sum -c --quiet) || fail "the LAME source package's checksums do not hold"
 grep -q "^Version: $(sed -n 's/^Version: //p' "$licenses/lame/SOURCE")\$" "$src_root"/third-party/lame/lame_*.dsc ||
   fail "the LAME source package is not the version Lame_enc.dll was built from"
+flac_kept=$flac_deps/share/source/flac
+[ "$(cd "$src_root/third-party/flac" && ls | tr '\n' ' ')" = "$(cd "$flac_kept" && ls | tr '\n' ' ')" ] ||
+  fail "third-party/flac does not hold FLAC's source package"
+for f in "$flac_kept"/*; do cmp -s "$f" "$src_root/third-party/flac/$(basename "$f")" || fail "third-party/flac/$(basename "$f") differs"; done
 
 # -- Pellamy.exe from the unpacked folder on a CUE/BIN image: three tracks of
 # noise; the middle one ripped, all in folders named in several scripts

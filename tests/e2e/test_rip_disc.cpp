@@ -1,6 +1,7 @@
-// The whole demo disc ripped as a user would, checked with ffmpeg: the WAV
-// files hold exactly the disc's sectors, and each MP3 is a valid 128 kbit/s
-// joint-stereo MPEG-1 Layer III stream whose decoded audio matches its track.
+// The whole demo disc ripped as a user would, checked with ffmpeg and the
+// flac tools: the WAV files hold exactly the disc's sectors, each MP3 is a
+// valid 128 kbit/s joint-stereo MPEG-1 Layer III stream whose decoded audio
+// matches its track, and each FLAC file decodes to exactly its track.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
@@ -152,6 +154,37 @@ TEST_F(DemoDiscRip, Mp3FilesDecodeToTheirTracks) {
     std::printf("track %d: %lld frames, decoded %lld, delay %d, SNR %.1f dB\n", p, sourceFrames, decodedFrames, delay,
                 snr);
     EXPECT_GT(snr, kSnrFloorDb) << "track " << p;
+  }
+}
+
+// The reference decoder (Debian's flac 1.4.2) gives back the track's bytes;
+// its test mode checks every frame's CRC and the stored MD5, which the FLAC
+// format (RFC 9639, STREAMINFO) defines as the MD5 of the interleaved
+// little-endian samples, so it must equal md5sum of the track's bytes.
+TEST_F(DemoDiscRip, FlacFilesDecodeToExactlyTheirTracks) {
+  RipAll(2);
+  const int tracks = window.RowCount();
+  for (int p = 1; p <= tracks; ++p) {
+    SCOPED_TRACE("track " + std::to_string(p));
+    const std::string flac = (temp.Path() / ("track " + std::to_string(p) + ".flac")).string();
+    ASSERT_TRUE(fs::exists(flac));
+    EXPECT_FALSE(fs::exists(temp.Path() / ("track " + std::to_string(p) + ".part")));
+    const auto disc = TrackBytes(p);
+    const std::string raw = Capture("flac -s -d -c --force-raw-format --endian=little --sign=signed '" + flac + "'");
+    EXPECT_TRUE(raw.size() == disc.size() && std::memcmp(raw.data(), disc.data(), disc.size()) == 0);
+    EXPECT_EQ(Capture("flac -s -t '" + flac + "' 2>&1; echo $?"), "0\n");
+    const fs::path source = temp.Path() / "source.raw";
+    std::ofstream(source, std::ios::binary)
+        .write(reinterpret_cast<const char*>(disc.data()), std::streamsize(disc.size()));
+    EXPECT_EQ(Capture("metaflac --show-md5sum '" + flac + "'").substr(0, 32),
+              Capture("md5sum '" + source.string() + "'").substr(0, 32));
+    const std::string tags = Capture("metaflac --export-tags-to=- '" + flac + "'");
+    EXPECT_NE(tags.find("TITLE=Track " + std::to_string(p) + "\n"), std::string::npos) << tags;
+    EXPECT_NE(tags.find("TRACKNUMBER=" + std::to_string(p) + "\nTRACKTOTAL=" + std::to_string(tracks) + "\n"),
+              std::string::npos)
+        << tags;
+    EXPECT_NE(tags.find("MUSICBRAINZ_DISCID="), std::string::npos) << tags;
+    EXPECT_NE(Capture("metaflac --list --block-type=SEEKTABLE '" + flac + "'").find("seek points:"), std::string::npos);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "base/Exceptions.h"
 #include "ripper/MP3export.h"
+#include "ripper/RipPipeline.h"
 #include "ripper/RipperThread.h"
 #include "support/RecordingWindow.h"
 #include "support/ScopeGuard.h"
@@ -99,16 +100,16 @@ TEST_F(WorkerFixture, EmptyOutputDirectoryEndsTheRunSilently) {
   EXPECT_EQ(device.openHandles, 0);
 }
 
-int gEncodeCalls = 0;
+// Fails the chunk holding the second track's audio (sector 1), whichever
+// encoder thread takes it.
 BeErr FailSecondTrack(BeStream stream, std::uint32_t n, std::int16_t* in, std::uint8_t* out, std::uint32_t* bytes) {
-  if (++gEncodeCalls == 2) return 7;
+  const auto* audio = reinterpret_cast<const std::uint8_t*>(in);
+  if (audio[0] == ScriptedByte(1, 0) && audio[1] == ScriptedByte(1, 1) && audio[3] == ScriptedByte(1, 3)) return 7;
   return beEncodeChunk(stream, n, in, out, bytes);
 }
 
 TEST_F(WorkerFixture, EncoderFailureOnTheSecondOfThreeTracks) {
-  // One-sector tracks are one chunk each, so the second chunk is the
-  // second track's.
-  gEncodeCalls = 0;
+  // That track is reported and leaves no file; the others are written.
   TEncoderFunctions failing = EncoderFunctions();
   failing.EncodeChunk = &FailSecondTrack;
   // Make each track a single chunk: tracks of 13 sectors at most.
@@ -120,9 +121,108 @@ TEST_F(WorkerFixture, EncoderFailureOnTheSecondOfThreeTracks) {
   SetEncoderFunctions(&failing);
   Rip(temp.Dir());
   SetEncoderFunctions(nullptr);
-  EXPECT_EQ(window.Statuses(), std::vector<std::string>{"Ripping start ..."});
-  EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.mp3", "track 2.mp3", "track 2.wav"}));
+  EXPECT_EQ(window.Statuses(), (std::vector<std::string>{"Ripping start ...", kStatusCompletedWithErrors}));
+  EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.mp3", "track 3.mp3"}));
   EXPECT_GT(fs::file_size(temp.Path() / "track 1.mp3"), 0u);
+  EXPECT_EQ(TCdRipperThread::LastErrorTracks(), std::vector<int>{2});
+  EXPECT_EQ(window.Progress().back(), 100) << "the failed track counts as done";
+}
+
+// The first MP3 stream to start runs gOnFirstInit: something the user does
+// while track 1 encodes.
+std::function<void()> gOnFirstInit;
+std::atomic<bool> gInitSeen{false};
+BeErr InitWithHook(EncoderConfig* config, std::uint32_t* samples, std::uint32_t* size, BeStream* stream) {
+  if (!gInitSeen.exchange(true) && gOnFirstInit) gOnFirstInit();
+  return beInitStream(config, samples, size, stream);
+}
+
+struct PipelineFixture : WorkerFixture {
+  TEncoderFunctions hooked = EncoderFunctions();
+  ScopeExit restore{[] {
+    SetEncoderFunctions(nullptr);
+    SetEncoderThreadCount(0);
+    gOnFirstInit = nullptr;
+  }};
+  void SetUp() override {
+    WorkerFixture::SetUp();
+    gInitSeen = false;
+    hooked.InitStream = &InitWithHook;
+    SetEncoderFunctions(&hooked);
+    for (int row = 0; row < 4; ++row) window.SetTicked(row, true);
+  }
+};
+
+TEST_F(PipelineFixture, MoreEncodersThanTracks) {
+  SetEncoderThreadCount(16);
+  window.SetOutputType(2);
+  window.SetTicked(3, false);
+  Rip(temp.Dir());
+  EXPECT_EQ(window.Statuses(), kStartAndEnd);
+  EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.flac", "track 2.flac", "track 3.flac"}));
+  const std::vector<int> progress = window.Progress();
+  ASSERT_FALSE(progress.empty());
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(progress.back(), 100);
+  // The log lists the tracks in disc order, whichever encoder ended first.
+  const auto log = ReadWholeFile(temp.Path() / TCdRipperThread::LastLogName());
+  const std::string text(log.begin(), log.end());
+  EXPECT_LT(text.find("File: track 1.flac"), text.find("File: track 2.flac"));
+  EXPECT_LT(text.find("File: track 2.flac"), text.find("File: track 3.flac"));
+}
+
+TEST_F(PipelineFixture, EachTrackTakesTheTypeReadWhenItsEncodingStarts) {
+  std::promise<void> changed;
+  std::shared_future<void> changedSeen = changed.get_future().share();
+  gOnFirstInit = [&] {
+    window.SetOutputType(2);
+    changed.set_value();
+  };
+  // Track 2 is read only once track 1 has begun encoding with the old type.
+  window.onRowTicked = [&](int row) {
+    if (row == 1) changedSeen.wait();
+  };
+  window.SetOutputType(0);
+  window.SetTicked(2, false), window.SetTicked(3, false);
+  Rip(temp.Dir());
+  EXPECT_EQ(Files(), (std::vector<std::string>{"track 1.mp3", "track 2.flac"}));
+}
+
+TEST_F(PipelineFixture, ClosingWhileTracksEncodeStopsEverythingAndLeavesNoFile) {
+  SetEncoderThreadCount(2);
+  gOnFirstInit = [&] { window.SetClosing(true); };
+  window.SetOutputType(0);
+  Rip(temp.Dir());
+  EXPECT_EQ(window.Statuses(), std::vector<std::string>{"Ripping start ..."});
+  EXPECT_TRUE(Files().empty()) << "no track file, finished or not";
+  EXPECT_EQ(TCdRipperThread::ActiveCount(), 0);
+  EXPECT_EQ(device.openHandles, 0);
+}
+
+// The drive waits while the budget is spent, goes on as the encoder takes
+// audio, and never waits on an encoder that has left.
+TEST(AudioStream, ReaderWaitsOnlyForAnEncoderStillThere) {
+  TAudioBudget budget(8);
+  TAudioStream taken(24, &budget), left(8, &budget);
+  const std::uint8_t bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  taken.Push(bytes, 8);
+  auto pushes = std::async(std::launch::async, [&] {
+    taken.Push(bytes, 8);
+    taken.Push(bytes, 8);
+    taken.End();
+  });
+  std::uint8_t out[24];
+  EXPECT_TRUE(taken.PullAll(out, 24));
+  EXPECT_EQ(taken.Pull(out, 24), 0u);
+  pushes.get();
+  EXPECT_EQ(out[23], 8);
+
+  left.Push(bytes, 8);
+  auto blocked = std::async(std::launch::async, [&] { left.Push(bytes, 8); });
+  left.Leave();
+  blocked.get();  // returns: dropped, not waiting
+  left.Fail();
+  EXPECT_THROW(left.Pull(out, 8), EAbort);
 }
 
 TEST_F(WorkerFixture, MissingAspiLibraryStartsNoWorker) {

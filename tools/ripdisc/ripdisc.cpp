@@ -1,6 +1,6 @@
 // ripdisc: rips a disc from the command line with the same engine as the
 // window: lists the CD drives, reads the first drive's tracks and rips the
-// chosen ones to WAV or MP3. With --virtual-cd it adds the virtual drive (the
+// chosen ones to WAV, MP3 or FLAC. With --virtual-cd it adds the virtual drive (the
 // built-in demo disc or a disc image: a CUE sheet with BINARY, WAVE or
 // MOTOROLA files) at the first free letter from D.
 #include <cstdio>
@@ -24,6 +24,7 @@
 #include "ripper/RipWindow.h"
 #include "ripper/RipperThread.h"
 #include "ripper/ScsiManagerUnit.h"
+#include "ripper/TrackOutput.h"
 #include "ripper/VirtualCdDeviceIo.h"
 
 namespace pellamy {
@@ -54,7 +55,7 @@ class TConsoleWindow : public TRipWindow {
     std::lock_guard lock(FLock);
     return index >= 0 && index < static_cast<int>(FRows.size()) && FRows[index];
   }
-  int OutputTypeIndex() override { return FMp3 ? 0 : 1; }
+  int OutputTypeIndex() override { return FOutputType; }
   void SetProgress(int) override {}
   void SetStatus(const std::string& text) override {
     std::lock_guard lock(FLock);
@@ -73,7 +74,7 @@ class TConsoleWindow : public TRipWindow {
     if (FData.count(index)) return;
     if (index >= 0 && index < static_cast<int>(FRows.size())) FRows[index] = true;
   }
-  bool FMp3 = false;
+  int FOutputType = kOutputWav;
 
  private:
   std::mutex FLock;
@@ -85,9 +86,10 @@ class TConsoleWindow : public TRipWindow {
 int Usage() {
   std::fprintf(stderr,
                "usage: ripdisc [--virtual-cd[=FILE.cue]] [--virtual-cd-faults=FILE] [--read-offset=N] [--burst]\n"
-               "               [--mp3] [--tracks=N,N,...] OUTPUT_DIRECTORY\n"
+               "               [--mp3 | --flac] [--tracks=N,N,...] OUTPUT_DIRECTORY\n"
                "Rips the tracks of the first CD drive (all of them unless --tracks is given) to\n"
-               "\"track N.wav\", or \"track N.mp3\" with --mp3, in OUTPUT_DIRECTORY.\n"
+               "\"track N.wav\", or \"track N.mp3\" with --mp3, \"track N.flac\" with --flac, in\n"
+               "OUTPUT_DIRECTORY. Tracks encode on every core while the drive reads on.\n"
                "--virtual-cd adds a virtual drive with the built-in demo disc; --virtual-cd=FILE.cue\n"
                "one with the disc image of that CUE sheet (BINARY, WAVE or MOTOROLA files);\n"
                "--virtual-cd-faults=FILE makes the virtual drive faulty as FILE describes.\n"
@@ -131,7 +133,9 @@ int Run(const std::vector<std::string>& args, const std::string& programFolder) 
     } else if (arg == "--burst") {
       RipSettings().Burst = true;
     } else if (arg == "--mp3") {
-      window.FMp3 = true;
+      window.FOutputType = kOutputMp3;
+    } else if (arg == "--flac") {
+      window.FOutputType = kOutputFlac;
     } else if (arg.rfind("--tracks=", 0) == 0) {
       std::string list = arg.substr(9);
       for (std::size_t at = 0; at <= list.size();) {
