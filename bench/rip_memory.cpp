@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ProcStatus.h"
+#include "ripper/RipPipeline.h"
 #include "ripper/RipperThread.h"
 #include "ripper/VirtualCdDeviceIo.h"
 
@@ -55,6 +56,9 @@ int main(int argc, char** argv) {
   const long peak = StatusKb("VmHWM:");
   std::printf("tracks %d, status \"%s\"\nidle RSS %ld kB, peak RSS %ld kB, growth %ld kB\n", window.RowCount(),
               window.FStatus.c_str(), idle, peak, peak - idle);
+  // Audio waiting for the encoders is bounded; the rest is fixed per encoder.
+  std::printf("audio budget %zu kB for %d encoder(s)\n", AudioBudgetBytes(EncoderThreadCount()) / 1024,
+              EncoderThreadCount());
   SetRipWindow(nullptr);
   SetDeviceIo(nullptr);
   return window.FStatus == "Ripping completed!" ? 0 : 1;
