@@ -14,6 +14,12 @@ TEST(MenuBarLayout, ButtonsRunFromTheBarsStartInEitherDirection) {
   EXPECT_TRUE(LayoutBarButtons({}, 0, 100, 7, false).empty());
 }
 
+TEST(MenuBarLayout, TheFirstButtonStartsPastTheEndPieceWithAGap) {
+  EXPECT_EQ(FirstButtonInset(true, 3, false), 7);
+  EXPECT_EQ(FirstButtonInset(true, 3, true), 11) << "from the right end, a wider gap";
+  EXPECT_EQ(FirstButtonInset(false, 3, false), 6) << "a plain bar: a fixed gap";
+}
+
 TEST(MenuBarLayout, AcceleratorsFromTheAmpersand) {
   std::wstring plain;
   int at = -2;

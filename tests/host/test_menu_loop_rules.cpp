@@ -21,6 +21,15 @@ TEST(MenuLoopRules, ArrowsWalkTheBarAndWrapAtBothEnds) {
   EXPECT_EQ(BarButtonForKey(kKeyLeft, 0, 0, none), -1);
 }
 
+TEST(MenuLoopRules, ArrowsPassOverDisabledButtons) {
+  const TMenuCursor none;
+  const std::vector<bool> third{true, true, false, true}, allButOne{false, true, false};
+  EXPECT_EQ(BarButtonForKey(kKeyRight, 1, third, none), 3);
+  EXPECT_EQ(BarButtonForKey(kKeyLeft, 3, third, none), 1);
+  EXPECT_EQ(BarButtonForKey(kKeyRight, 1, allButOne, none), 1) << "alone enabled: it stays";
+  EXPECT_EQ(BarButtonForKey(kKeyRight, 3, std::vector<bool>{false, true, true, true}, none), 1) << "wraps past it";
+}
+
 TEST(MenuLoopRules, SubMenusKeepTheirArrowsForTheSystem) {
   // The right arrow on an item with a sub-menu opens it.
   EXPECT_EQ(BarButtonForKey(kKeyRight, 1, 3, {true, true, true}), -1);

@@ -400,6 +400,20 @@ TEST_F(SkinCommonControls, TabHeadsAndPagesComeFromTheTabsElement) {
   EXPECT_EQ(PixelOf(form->TabSet, other.left + 4, 6), kTabs[4]) << "selected with the focus";
 }
 
+TEST_F(SkinCommonControls, APageControlMadeAgainKeepsItsSkin) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  form->Check->SetFocus();
+  const HWND before = form->Pages->Handle();
+  form->Pages->SetMultiLine(true);
+  HWND pages = form->Pages->Handle();
+  ASSERT_NE(pages, before) << "the library made its window again";
+  EXPECT_NE(ObjectOn(frame, pages), nullptr);
+  RECT first{};
+  SendMessageW(pages, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+  EXPECT_EQ(PixelOf(form->Pages, first.left + 3, first.top + 3), kTabs[1]) << "the selected head";
+}
+
 TEST_F(SkinCommonControls, TheLibraryKeepsSkinnedControlsWhole) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);

@@ -9,6 +9,7 @@
 
 #include "gui/controls/ExtCtrls.h"
 #include "gui/controls/StdCtrls.h"
+#include "gui/controls/ToolBar.h"
 #include "gui/forms/Forms.h"
 #include "skin/controls/SkinBars.h"
 #include "skin/hooks/SkinWindows.h"
@@ -84,11 +85,26 @@ class TControlsForm : public TForm {
     Skipped->SetParent(this);
     Skipped->SetBounds(10, 120, 100, 30);
     Skipped->SetTag(199);
+    Tools = new TToolBar(this);
+    Tools->SetParent(this);
+    Tools->SetAlign(alNone);
+    Tools->SetBounds(10, 170, 130, 30);
+    Tools->SetShowCaptions(true);
+    for (const char* caption : {"Go", "Off"}) {
+      auto* b = new TToolButton(this);
+      b->SetCaption(caption);
+      b->SetParent(Tools);
+      (Go == nullptr ? Go : Off) = b;
+    }
+    Off->SetEnabled(false);
     Skin = new TSkinData(this);
     Skin->SetActive(true);
     Skin->SetSkinFile(skinFile);
     EndLoading();
   }
+  TToolBar* Tools;
+  TToolButton* Go = nullptr;
+  TToolButton* Off = nullptr;
   TButton* Button;
   TCheckBox* Check;
   TRadioButton* Radio;
@@ -279,6 +295,13 @@ TEST(SkinStatusPanel, LongTextsComeBackWholeAndFlagsGiveTheirBevel) {
     EXPECT_EQ(bevel, c.bevel) << c.flags;
   }
   DestroyWindow(bar);
+}
+
+TEST_F(SkinControls, ToolBarButtonsTakeTheButtonsImageOfTheirState) {
+  ASSERT_NE(Open(), nullptr);
+  const RECT r = form->Tools->ButtonRect(form->Off);
+  const POINT off{r.left + 3, r.top + 3};  // clear of the caption
+  EXPECT_EQ(SettledPixel(form->Tools, off.x, off.y, kButtonStates[2]), kButtonStates[2]) << "disabled: image 3";
 }
 
 }  // namespace

@@ -30,13 +30,14 @@ namespace pellamy::test {
 namespace {
 
 // Colours (0x00RRGGBB) that say which piece a pixel came from.
-constexpr std::uint32_t kBarActive = 0x306090, kBarInactive = 0x604830;
+constexpr std::uint32_t kBarActive = 0x306090, kBarInactive = 0x604830, kBarMark = 0xE0A020;
 constexpr std::uint32_t kItemNormal = 0xD0E0C0, kItemSelected = 0x8020A0, kSeparator = 0x10A050;
 constexpr std::uint32_t kMenuBorder = 0xC03030, kMenuPaper = 0xF0E8D0;
 constexpr std::uint32_t kMdiStates[4] = {0x20C0C0, 0xC020C0, 0x808080, 0xC0C020};
 // The skin's colours, as its description gives them.
 constexpr std::uint32_t kMenubar = 0x4080C0, kMenu = 0xE0D0B0, kHilight = 0x204060;
 constexpr std::uint32_t kMenuText = 0x102030, kHilightText = 0xF0F000, kShadow = 0x907050;
+constexpr std::uint32_t kMenuBarText = 0xFAFAFA, kButtonHilight = 0x00F0A0;
 
 constexpr int kItemW = 20, kItemH = 18;
 
@@ -49,16 +50,18 @@ std::uint32_t FromColorRef(COLORREF c) {
 }
 
 // Borders of their own widths, the bar's ends 3 pixels, five item images.
-std::string Description(bool menuBar, bool menuItem) {
+std::string Description(bool menuBar, bool menuItem, int tileMenu) {
   std::string d =
       "[TitlebarSkin]\r\nSkinName=Menus\r\n"
       "[Personality]\r\nLeft=l.bmp\r\nRight=l.bmp\r\nTop=t.bmp\r\nBottom=l.bmp\r\n"
       "LeftFrame=1\r\nRightFrame=1\r\nTopFrame=1\r\nBottomFrame=1\r\n"
       "LeftStretch=1\r\nRightStretch=1\r\nTopStretch=1\r\nBottomStretch=1\r\n";
-  if (menuBar) d += "menuBar=bar.bmp\r\nTileMenu=0\r\nTileLeftMenu=3\r\nTileRightMenu=3\r\n";
+  if (menuBar)
+    d += "menuBar=bar.bmp\r\nTileMenu=" + std::to_string(tileMenu) + "\r\nTileLeftMenu=3\r\nTileRightMenu=3\r\n";
   d += "[Colours]\r\nButtonFace=200,200,200\r\nMenubar=" + Rgb(kMenubar) + "\r\nMenu=" + Rgb(kMenu) +
        "\r\nHilight=" + Rgb(kHilight) + "\r\nMenuText=" + Rgb(kMenuText) + "\r\nHilightText=" + Rgb(kHilightText) +
-       "\r\nButtonShadow=" + Rgb(kShadow) + "\r\nMenuBarText=250,250,250\r\n";
+       "\r\nButtonShadow=" + Rgb(kShadow) + "\r\nMenuBarText=" + Rgb(kMenuBarText) +
+       "\r\nButtonHilight=" + Rgb(kButtonHilight) + "\r\n";
   d += "[ButtonClose]\r\nAction=0\r\nAlign=0\r\nXcoord=20\r\nYcoord=4\r\nVisibility=0\r\nVisibility1=0\r\nframe=4\r\n"
        "ButtonImage=close.bmp\r\n"
        "[ButtonIcon]\r\nAction=3\r\nAlign=3\r\nXcoord=5\r\nYcoord=4\r\nVisibility=0\r\nVisibility1=0\r\n"
@@ -89,13 +92,24 @@ Bytes BackStrip() {
   return EncodeBmp24(image);
 }
 
-Bytes MenuSkin(bool menuBar, bool menuItem) {
+// The bar's two images, 3-pixel ends, 10 pixels between; the active one's
+// top row marks the middle's right half, to tell a tiled middle from a
+// stretched one.
+Bytes BarStrip() {
+  TPixelImage image{16, 38, {}};
+  for (int y = 0; y < 38; ++y)
+    for (int x = 0; x < 16; ++x)
+      image.Pixels.push_back(y == 0 && x >= 8 && x < 13 ? kBarMark : y < 19 ? kBarActive : kBarInactive);
+  return EncodeBmp24(image);
+}
+
+Bytes MenuSkin(bool menuBar, bool menuItem, int tileMenu = 0) {
   return PackSkin(
-      {{"skin.ini", Text(Description(menuBar, menuItem))},
+      {{"skin.ini", Text(Description(menuBar, menuItem, tileMenu))},
        {"l.bmp", Strip(5, 20, {0x406040}, false)},
        {"t.bmp", Strip(12, 24, {0x603060, 0x302030}, true)},
        {"close.bmp", Strip(14, 14, {0xE00000, 0x00E000, 0x0000E0, 0xE0E000}, false)},
-       {"bar.bmp", Strip(16, 19, {kBarActive, kBarInactive}, true)},
+       {"bar.bmp", BarStrip()},
        {"mdi.bmp", Strip(14, 12,
                          {kMdiStates[0], kMdiStates[1], kMdiStates[2], kMdiStates[3], kMdiStates[0], kMdiStates[1],
                           kMdiStates[2], kMdiStates[3], kMdiStates[0], kMdiStates[1], kMdiStates[2], kMdiStates[3]},
@@ -151,7 +165,8 @@ struct TLoopScript {
   int WaitTicks = 0;  // ticks a menu shows before its step runs
   int Ticks = 0;
   bool StepDone = true;
-  std::vector<HMENU> Seen;
+  std::vector<HMENU> Seen;  // again when the same menu closed and came back
+  HMENU Showing = nullptr;
   std::vector<std::function<void()>> Steps;  // run as the n-th menu shows
   bool TrackingSeen = false;
   TWinSkinForm* Frame = nullptr;
@@ -167,8 +182,10 @@ void CALLBACK ScriptTick(HWND, UINT, UINT_PTR, DWORD) {
   if (gScript == nullptr) return;
   TLoopScript& s = *gScript;
   HMENU shown = ShownMenu();
+  const HMENU before = s.Showing;
+  s.Showing = shown;
   if (shown == nullptr) return;
-  if (s.Seen.empty() || s.Seen.back() != shown) {
+  if (before != shown) {
     s.Seen.push_back(shown);
     s.Ticks = 0;
     s.StepDone = false;
@@ -223,9 +240,10 @@ class SkinMenus : public GdiBalancedTest {
     GdiBalancedTest::TearDown();
   }
 
-  TWinSkinForm* Open(bool menuBar = true, bool menuItem = true, bool mdi = false) {
+  TWinSkinForm* Open(bool menuBar = true, bool menuItem = true, bool mdi = false, int tileMenu = 0) {
     SetCursorPos(1200, 1000);
-    files.push_back(WriteSkin("pellamy-menus-" + std::to_string(files.size()) + ".tmp", MenuSkin(menuBar, menuItem)));
+    files.push_back(
+        WriteSkin("pellamy-menus-" + std::to_string(files.size()) + ".tmp", MenuSkin(menuBar, menuItem, tileMenu)));
     form = new TMenuForm(files.back(), mdi);
     form->Show();
     TWinSkinForm* frame = WaitForFrame(form->Handle());
@@ -272,7 +290,7 @@ TEST_F(SkinMenus, TheBarFromTheMenuBarElementOrFromTheMenubarColour) {
   // Past the last button, the bar's own image for an active window.
   EXPECT_EQ(Pixel(image, bar.right - 10, bar.top + 2), kBarActive);
   const RECT first = frame->SkinMenuBar->Buttons[0]->Bounds;
-  EXPECT_GE(first.left, bar.left + 3) << "the buttons start after the bar's left end";
+  EXPECT_EQ(first.left, bar.left + 3 + 4) << "the buttons start 4 pixels after the bar's left end";
   for (std::size_t i = 1; i < frame->SkinMenuBar->Buttons.size(); ++i)
     EXPECT_EQ(frame->SkinMenuBar->Buttons[i]->Bounds.left, frame->SkinMenuBar->Buttons[i - 1]->Bounds.right);
   // The client starts below the bar.
@@ -289,6 +307,56 @@ TEST_F(SkinMenus, TheBarFromTheMenuBarElementOrFromTheMenubarColour) {
   const TPixelImage plain = Painted(*frame);
   const RECT bar2 = frame->SkinMenuBar->Bounds;
   EXPECT_EQ(Pixel(plain, bar2.right - 10, bar2.top + 2), kMenubar) << "no MenuBar element: the Menubar colour";
+  EXPECT_EQ(frame->SkinMenuBar->Buttons[0]->Bounds.left, bar2.left + 6);
+}
+
+TEST_F(SkinMenus, TheBarsMiddleIsTiledUnlessTileAsksForTheStretchedNinePartRule) {
+  // Seven pixels into the middle: its marked right half when repeated at
+  // its own width, still the left half when stretched along the bar.
+  for (const auto& [tile, expected] : {std::pair{0, kBarMark}, std::pair{1, kBarActive}}) {
+    TWinSkinForm* frame = Open(true, true, false, tile);
+    ASSERT_NE(frame, nullptr);
+    const RECT bar = frame->SkinMenuBar->Bounds;
+    EXPECT_EQ(Pixel(Painted(*frame), bar.left + 3 + 7, bar.top), expected) << "TileMenu=" << tile;
+    delete form;
+    form = nullptr;
+  }
+}
+
+TEST_F(SkinMenus, AHotOrOpenButtonIsFramedInButtonHilightWithItsCaptionInMenuBarText) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  TMenuBtn& file = *Button(*frame, form->File);
+  for (int state : {3, 2}) {
+    file.State = state;
+    const TPixelImage image = Painted(*frame);
+    const RECT r = file.Bounds;
+    int caption = 0, lit = 0;
+    for (int y = r.top + 1; y < r.bottom - 1; ++y)
+      for (int x = r.left + 1; x < r.right - 1; ++x) {
+        caption += Pixel(image, x, y) == kMenuBarText;
+        lit += Pixel(image, x, y) == kHilightText;
+      }
+    EXPECT_EQ(Pixel(image, r.left, (r.top + r.bottom) / 2), kButtonHilight) << "state " << state;
+    EXPECT_EQ(Pixel(image, r.right - 1, r.bottom - 1), kButtonHilight);
+    EXPECT_EQ(Pixel(image, r.left + 1, r.top + 2), kBarActive) << "the bar inside the frame";
+    EXPECT_GT(caption, 0);
+    EXPECT_EQ(lit, 0);
+  }
+}
+
+TEST_F(SkinMenus, InANarrowWindowTheCaptionsStopAtTheBarsEnd) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  SetWindowPos(form->Handle(), nullptr, 0, 0, 120, 200, SWP_NOMOVE | SWP_NOZORDER);
+  ASSERT_TRUE(PumpUntil([&] { return frame->FrameWidth == 120; }));
+  const TPixelImage image = Painted(*frame);
+  const RECT bar = frame->SkinMenuBar->Bounds;
+  ASSERT_GT(frame->SkinMenuBar->Buttons.back()->Bounds.right, bar.right) << "the captions need more room";
+  int past = 0;
+  for (int y = bar.top; y < bar.bottom; ++y)
+    for (int x = bar.right; x < image.Width; ++x) past += Pixel(image, x, y) == kMenuBarText;
+  EXPECT_EQ(past, 0);
 }
 
 TEST_F(SkinMenus, ADropDownOpensByTheMouseAndByAltWithItsLetter) {
@@ -318,6 +386,39 @@ TEST_F(SkinMenus, ADropDownOpensByTheMouseAndByAltWithItsLetter) {
   EXPECT_EQ(keys.Seen[0], form->File->Handle());
 }
 
+TEST_F(SkinMenus, AClickOnTheOpenButtonsTitleClosesItsDropDown) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  // Each tracking of the drop-down asks its owner to fill it first.
+  int opened = 0;
+  form->AddWindowHook(&opened, [&](TMessage& m, const TWndMethod& next) {
+    // A second one is cancelled at once.
+    if (m.Msg == WM_INITMENUPOPUP && reinterpret_cast<HMENU>(m.WParam) == form->Edit->Handle() && ++opened > 1)
+      PostMessageW(form->Handle(), WM_CANCELMODE, 0, 0);
+    next(m);
+  });
+  const POINT edit = ScreenCentre(Button(*frame, form->Edit)->Bounds);
+  TLoopScript script;
+  script.Frame = frame;
+  // The loop ends on the press and leaves it queued, as the system's loop
+  // does with a press outside its menus.
+  script.Steps = {[&] {
+    EndMenu();
+    PostMessageW(form->Handle(), WM_NCLBUTTONDOWN, HTMENU, MAKELPARAM(edit.x, edit.y));
+  }};
+  RunScript(script, [&] {
+    Click(edit);
+    // Until the closing click has been handled, whatever it did.
+    PumpUntil([&] {
+      return !script.Seen.empty() && ShownMenu() == nullptr && !frame->Tracking &&
+             HIWORD(GetQueueStatus(QS_MOUSEBUTTON)) == 0;
+    });
+  });
+  form->RemoveWindowHook(&opened);
+  EXPECT_EQ(opened, 1) << "closed, not opened again";
+  EXPECT_FALSE(frame->Tracking);
+}
+
 TEST_F(SkinMenus, ArrowsMoveAlongTheBarAndWrapAtBothEnds) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
@@ -331,6 +432,18 @@ TEST_F(SkinMenus, ArrowsMoveAlongTheBarAndWrapAtBothEnds) {
   EXPECT_EQ(script.Seen[1], form->File->Handle()) << "right on the last wraps to the first";
   EXPECT_EQ(script.Seen[2], form->Help->Handle()) << "left on the first wraps to the last";
   EXPECT_FALSE(frame->Tracking);
+}
+
+TEST_F(SkinMenus, TheArrowsPassOverADisabledButton) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  TLoopScript script;
+  script.Frame = frame;
+  script.Steps = {[] { Key(VK_RIGHT); }, [] { Key(VK_LEFT); }};
+  RunScript(script, [&] { frame->SkinMenuBar->OpenButtonMenu(*Button(*frame, form->Edit)); });
+  ASSERT_EQ(script.Seen.size(), 3u);
+  EXPECT_EQ(script.Seen[1], form->Help->Handle()) << "right from Edit passes Gone";
+  EXPECT_EQ(script.Seen[2], form->Edit->Handle()) << "and so does left from Help";
 }
 
 TEST_F(SkinMenus, TheMouseMovingAlongTheBarSwitchesDropDowns) {
@@ -459,13 +572,14 @@ TEST_F(SkinMenuPainter, SelectedCheckedDisabledDefaultSeparatorAndShortCut) {
   const auto inked = [](const TPixelImage& image) { return kW * kH - Count(image, kItemNormal); };
   EXPECT_GT(inked(Paint(bold, false)), inked(normal)) << "the default item is bold";
 
-  // Checked without an image: the system's check mark in the glyph box.
+  // Checked without an image: the system's check mark in the glyph box, in
+  // the caption's colour.
   TMenuItemLook checked = plain;
   checked.Checked = true;
-  const std::uint32_t mark = FromColorRef(GetSysColor(COLOR_BTNTEXT));
   const int boxLeft = 1 + 2, boxRight = boxLeft + 16;
-  EXPECT_GT(Count(Paint(checked, false), mark, boxLeft, boxRight), 0);
-  EXPECT_EQ(Count(normal, mark, boxLeft, boxRight), 0);
+  EXPECT_GT(Count(Paint(checked, false), kMenuText, boxLeft, boxRight), 0);
+  EXPECT_GT(Count(Paint(checked, true), kHilightText, boxLeft, boxRight), 0) << "selected";
+  EXPECT_EQ(Count(normal, kMenuText, boxLeft, boxRight), 0);
 
   // Checked with an image: a sunken edge round the glyph box, the checker
   // pattern where the image is transparent, the image over it.
@@ -717,7 +831,7 @@ TEST(SkinnedGalleryMenus, PopupAndBarUnderOurSkinAndTheSkinsHandlersComeOffAlone
     TWinSkinForm* frame = WaitForFrame(form.Handle());
     ASSERT_NE(frame, nullptr);
     ASSERT_TRUE(frame->SkinMenuBar);
-    EXPECT_EQ(frame->SkinMenuBar->Buttons.size(), 5u);
+    EXPECT_EQ(frame->SkinMenuBar->Buttons.size(), 6u) << "File, Edit, View, Skin, Help and the disabled Disc";
     TPopupMenu* popup = form.PopupMenu1;
     TMenuItem* root = popup->Items();
     int skinned = 0, own = 0;

@@ -18,6 +18,7 @@
 #include "gui/controls/ComCtrls.h"
 #include "gui/controls/HeaderControl.h"
 #include "gui/controls/StdCtrls.h"
+#include "gui/controls/TreeView.h"
 #include "gui/forms/Forms.h"
 #include "skin/controls/SkinComBox.h"
 #include "skin/controls/SkinScroll.h"
@@ -116,11 +117,16 @@ class TScrollForm : public TForm {
     Bar->SetBounds(10, 210, 200, 18);
     Bar->SetParams(0, 0, 100);
     Bar->SetPageSize(10);
+    Tree = new TTreeView(this);
+    Tree->SetParent(this);
+    Tree->SetBounds(350, 40, 100, 150);
+    for (int i = 0; i < 40; ++i) Tree->Items().AddChild(nullptr, "Node " + std::to_string(i));
     Skin = new TSkinData(this);
     Skin->SetActive(true);
     Skin->SetSkinFile(skinFile);
     EndLoading();
   }
+  TTreeView* Tree;
   TListView* List;
   TListBox* Box;
   TComboBox* Combo;
@@ -294,6 +300,19 @@ TEST_F(SkinScroll, TheListViewsBarAndHeaderComeFromTheSkin) {
   SendMessageW(control, SBM_SETPOS, 90, TRUE);
   EXPECT_EQ(Peek(control, c.bottom / 2, c.bottom / 2), kLeft) << "after a set position";
   EXPECT_EQ(Peek(control, c.right - c.bottom - 3, c.bottom / 2), kThumb) << "the thumb at its new place";
+}
+
+TEST_F(SkinScroll, ATreeViewsBarIsTheSkinsFromTheStartAndAfterTheEndKey) {
+  ASSERT_NE(Open(), nullptr);
+  HWND tree = form->Tree->Handle();
+  const RECT bar = VertBar(tree);
+  const int t = bar.right - bar.left, mid = bar.left + t / 2;
+  // Read as painted, without asking for a paint.
+  EXPECT_TRUE(PumpUntil([&] { return Peek(tree, mid, bar.top + t / 2) == kUp; }, 2000)) << "at start";
+  form->Tree->SetFocus();
+  SendMessageW(tree, WM_KEYDOWN, VK_END, 0);
+  EXPECT_TRUE(PumpUntil([&] { return Peek(tree, mid, bar.bottom - t - 3) == kThumb; }, 2000)) << "the thumb at the end";
+  EXPECT_EQ(Peek(tree, mid, bar.top + t / 2), kUp);
 }
 
 TEST_F(SkinScroll, DraggingTheListViewsThumbScrollsItAndTheBarFollows) {

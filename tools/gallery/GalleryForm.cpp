@@ -259,6 +259,17 @@ void TGalleryForm::BuildMenus() {
   }
   mnuSmall->SetChecked(true);
   AddMenuItem(this, mnuView, "mnuRefresh", "&Refresh", ShortCut(VK_F5, 0))->SetImageIndex(3);
+  // The page control is made again when its tabs move.
+  TMenuItem* tabsBelow = AddMenuItem(this, mnuView, "mnuTabsBelow", "Tabs &below");
+  tabsBelow->SetAutoCheck(true);
+  tabsBelow->OnClick = [this, tabsBelow](TComponent*) {
+    PageControl1->SetTabPosition(tabsBelow->Checked() ? tpBottom : tpTop);
+  };
+
+  // A bar button that opens nothing: the arrows pass over it.
+  TMenuItem* disc = AddMenuItem(this, root, "mnuDisc", "&Disc");
+  AddMenuItem(this, disc, "mnuEject", "&Eject");
+  disc->SetEnabled(false);
 
   // The skin files go above "No skin" (ListSkins).
   mnuSkin = AddMenuItem(this, root, "mnuSkin", "&Skin");
@@ -486,7 +497,10 @@ void TGalleryForm::BuildCommonControls() {
   TTreeNode* music = TreeView1->Items().AddChild(nullptr, "Music");
   TTreeNode* demo = TreeView1->Items().AddChild(music, "Demo disc");
   for (int i = 1; i <= 3; ++i) TreeView1->Items().AddChild(demo, "Track " + std::to_string(i) + ".mp3");
-  TreeView1->Items().AddChild(music, "Concert");
+  TTreeNode* concert = TreeView1->Items().AddChild(music, "Concert");
+  // Longer than the view: its scroll bar shows.
+  for (int i = 1; i <= 12; ++i) TreeView1->Items().AddChild(concert, "Part " + std::to_string(i) + ".wav");
+  concert->Expand(false);
   music->Expand(true);
 }
 

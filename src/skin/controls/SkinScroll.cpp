@@ -115,6 +115,9 @@ void TSkinScrollbar::StartScroll() {
   const auto style = GetWindowLongPtrW(Handle, GWL_STYLE);
   HasVertStyle = (style & WS_VSCROLL) != 0;
   HasHorzStyle = (style & WS_HSCROLL) != 0;
+  wchar_t name[32] = {};
+  GetClassNameW(Handle, name, 32);
+  BarsSetOnPaint = _wcsicmp(name, WC_TREEVIEWW) == 0;
   SetWindowPos(Handle, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
@@ -259,9 +262,14 @@ void TSkinScrollbar::AfterMessage(TMessage& m) {
         Paint(reinterpret_cast<HDC>(m.WParam), {0, 0, window.right - window.left, window.bottom - window.top});
       }
       return;
-    case WM_NCCALCSIZE:
     case WM_PAINT:
+      if (BarsSetOnPaint) {
+        PaintBars();
+        return;
+      }
       // The client is the control's own; the bars are not in it.
+      break;
+    case WM_NCCALCSIZE:
       break;
     case WM_NCDESTROY:
       return;

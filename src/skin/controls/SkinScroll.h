@@ -48,6 +48,9 @@ class TSkinScrollbar : public TSkinControl {
   TScrollPart ActivePart = spNone;
   int HorzArrow = 28, VertArrow = 28;
   bool HasVertStyle = false, HasHorzStyle = false;
+  // The window sets its bars again on every paint of its own, and the system
+  // draws them then even when nothing changed (a tree view does).
+  bool BarsSetOnPaint = false;
 
  protected:
   void StartScroll();

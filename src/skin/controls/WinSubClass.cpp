@@ -42,12 +42,14 @@ TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 
 TSkinControl::~TSkinControl() {
   UnhookControl();
+  if (FRemade != nullptr) FRemade->RemoveWindowHook(&FRemade);
   if (FSubclassed && IsWindow(Handle)) RemoveWindowSubclass(Handle, &ControlSubclassProc, kControlSubclassId);
   if (Form != nullptr) Form->RemoveSkinControl(this);
 }
 
 void TSkinControl::Notification(TComponent* component, bool removing) {
   TComponent::Notification(component, removing);
+  if (removing && component != nullptr && component == FRemade) FRemade = nullptr;
   if (removing && component != nullptr && (component == Control || component == Component)) {
     // The control is going; its hooks go with it.
     Control = nullptr;
@@ -118,6 +120,26 @@ void TSkinControl::InitWindow(HWND handle, TSkinData* skinData, TSkinControlHost
   InvalidateRect(Handle, nullptr, TRUE);
   Initialized = true;
   State = scAttached;
+  // The library makes some windows again (a page control whose tabs move,
+  // an edit changing style); the skin goes on to the new one.
+  if (TWinControl* owner = TWinControl::FromHandle(handle); owner != nullptr && FRemade == nullptr) {
+    FRemade = owner;
+    FreeNotification(owner);
+    owner->AddWindowHook(&FRemade, [this](TMessage& m, const TWndMethod& next) {
+      next(m);
+      if (m.Msg == CM_HANDLECREATED && State == scDestroyed) FollowRemadeWindow();
+    });
+  }
+}
+
+void TSkinControl::FollowRemadeWindow() {
+  if (FRemade == nullptr || !FRemade->HandleAllocated()) return;
+  Handle = FRemade->Handle();
+  FSubclassed =
+      SetWindowSubclass(Handle, &ControlSubclassProc, kControlSubclassId, reinterpret_cast<DWORD_PTR>(this)) != 0;
+  State = scAttached;
+  RefreshState();
+  RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
 }
 
 void TSkinControl::RefreshState() {

@@ -101,8 +101,13 @@ class TSkinControl : public TComponent {
   virtual void Reattach();
 
  private:
+  // The new window of the library control skinned by its handle.
+  void FollowRemadeWindow();
+
   bool FHooked = false;
   bool FSubclassed = false;
+  // The library control whose window InitWindow took, watched for a new one.
+  TWinControl* FRemade = nullptr;
 };
 
 class TSkinButton : public TSkinControl {

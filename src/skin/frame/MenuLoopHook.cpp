@@ -25,6 +25,12 @@ TMenuTracking gTracking;
 
 constexpr int kMaxDepth = 16;  // menus can be made to contain themselves
 
+std::vector<bool> EnabledButtons(const TWinSkinMenu& bar) {
+  std::vector<bool> enabled;
+  for (const auto& b : bar.Buttons) enabled.push_back(b->Enabled);
+  return enabled;
+}
+
 void SwitchTo(int index) {
   gTracking.Switching = true;
   gTracking.Next = index;
@@ -44,14 +50,13 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM wparam, LPARAM lparam) {
     PostMessageW(msg->hwnd, WM_KEYDOWN, VK_DOWN, 0);
   }
   if (t.Next >= 0) return 0;
-  const int count = static_cast<int>(t.Bar->Buttons.size());
   int target = -1;
   switch (msg->message) {
     case WM_KEYDOWN:
       if (msg->wParam == kKeyReturn || msg->wParam == kKeyEscape)
         t.Switching = false;
       else
-        target = BarButtonForKey(static_cast<unsigned>(msg->wParam), t.Index, count, t.Cursor);
+        target = BarButtonForKey(static_cast<unsigned>(msg->wParam), t.Index, EnabledButtons(*t.Bar), t.Cursor);
       if (target >= 0 && target != t.Index) {
         SwitchTo(target);
         return 1;

@@ -79,21 +79,23 @@ void PaintContent(TSkinData& skin, HDC dc, const RECT& rect, bool selected, cons
       ItemGlyphSize(look.Images != nullptr ? look.Images->Width() : 0, look.Images != nullptr, look.Checked);
   const auto layout = LayoutItemContent({rect.left, rect.top, rect.right, rect.bottom}, glyph, left, look.RightToLeft);
   const RECT box = ToRect(layout.Glyph);
-  if (hasImage) {
-    if (look.Checked) CheckerBox(dc, box);
-    const int y = box.top + (glyph - look.Images->Height()) / 2;
-    look.Images->Draw(dc, box.left + (glyph - look.Images->Width()) / 2, y, look.ImageIndex, look.Enabled);
-  } else if (look.Checked) {
-    DrawCheckMark(dc, box, GetSysColor(COLOR_BTNTEXT));
-  }
-  UniqueFont font = MenuFont(look.Default);
-  SelectGuard fontIn(dc, font ? static_cast<HGDIOBJ>(font.get()) : GetStockObject(DEFAULT_GUI_FONT));
   COLORREF colour;
   if (look.Enabled)
     colour = Rgb(selected ? skin.Colours.HilightText : skin.Colours.MenuText);
   else
     colour = skin.Colours.ButtonShadow == skin.Colours.MenuText ? GetSysColor(COLOR_GRAYTEXT)
                                                                 : Rgb(skin.Colours.ButtonShadow);
+  if (hasImage) {
+    if (look.Checked) CheckerBox(dc, box);
+    const int y = box.top + (glyph - look.Images->Height()) / 2;
+    look.Images->Draw(dc, box.left + (glyph - look.Images->Width()) / 2, y, look.ImageIndex, look.Enabled);
+  } else if (look.Checked) {
+    // In the caption's colour: the system's button text may vanish on a
+    // dark menu or a dark selected image.
+    DrawCheckMark(dc, box, colour);
+  }
+  UniqueFont font = MenuFont(look.Default);
+  SelectGuard fontIn(dc, font ? static_cast<HGDIOBJ>(font.get()) : GetStockObject(DEFAULT_GUI_FONT));
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF oldColour = SetTextColor(dc, colour);
   std::wstring caption = look.Caption;

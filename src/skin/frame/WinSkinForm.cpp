@@ -20,6 +20,7 @@
 #include "skin/controls/SkinComBox.h"
 #include "skin/controls/SkinScroll.h"
 #include "skin/controls/SkinTabs.h"
+#include "skin/controls/SkinToolBar.h"
 #include "skin/controls/SkinUpDown.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/frame/MenuLoopHook.h"
@@ -380,6 +381,8 @@ void TWinSkinForm::SkinControl(TComponent* component, TComponent* container) {
   if (choice.Skip) return;
   if (choice.SetFlat) SetEnumPropertyByName(component, "Flat", "True");
   if (choice.SetTransparent) SetEnumPropertyByName(component, "Transparent", "True");
+  if (auto* bar = choice.ToolBarPainter ? dynamic_cast<TToolBar*>(component) : nullptr)
+    InstallToolBarPainter(*bar, [this] { return Phase == phActive ? SkinData : nullptr; });
   if (choice.SizeGripOff)
     if (auto* bar = dynamic_cast<TStatusBar*>(component)) bar->SetSizeGrip(false);
   if (choice.GridFixedColour)
@@ -427,7 +430,10 @@ void TWinSkinForm::SkinChildWindows() {
 void TWinSkinForm::FreeSkinControls() {
   while (!Controls.empty()) {
     TSkinControl* c = Controls.front();
-    if (c->State != scDestroyed) c->Restore();
+    if (c->State != scDestroyed) {
+      if (auto* bar = dynamic_cast<TToolBar*>(c->Control)) RemoveToolBarPainter(*bar);
+      c->Restore();
+    }
     delete c;  // leaves the list
     if (!Controls.empty() && Controls.front() == c) Controls.erase(Controls.begin());
   }

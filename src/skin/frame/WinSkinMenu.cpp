@@ -1,5 +1,7 @@
 #include "skin/frame/WinSkinMenu.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <cwctype>
 
@@ -47,39 +49,63 @@ void TWinSkinMenu::BuildFromHandle(HMENU menu) {
   }
 }
 
+std::unique_ptr<TBitmap> TWinSkinMenu::BarBackground(int w, int h) const {
+  auto out = std::make_unique<TBitmap>(std::max(w, 0), std::max(h, 0));
+  if (w <= 0 || h <= 0) return out;
+  const RECT all{0, 0, w, h};
+  const TDataSkinObject* e = SkinData->MenuBar.get();
+  TBitmap* image = e != nullptr ? SkinDeviceBitmap(*SkinData, e->Bitmap) : nullptr;
+  if (image == nullptr) {
+    UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.Menubar)));
+    FillRect(out->Canvas().Handle(), &all, brush.get());
+    return out;
+  }
+  const int count = std::max(1, e->FrameCount);
+  const int index = Frame->Active || e->FrameCount < 2 ? 1 : 2;
+  const RECT margins{e->LeftWidth, e->TopHeight, e->RightWidth, e->BottomHeight};
+  if (e->Tile == 1) {
+    std::unique_ptr<TBitmap> grid = BuildNineGrid(all, *image, margins, true, false, count, index);
+    BitBlt(out->Canvas().Handle(), 0, 0, w, h, grid->Canvas().Handle(), 0, 0, SRCCOPY);
+  } else {
+    DrawThreePart(out->Canvas(), all, *image, true, false, count, index, margins);
+  }
+  return out;
+}
+
 void TWinSkinMenu::PaintBar(HDC dc, const RECT& bar) {
   Bounds = bar;
   if (bar.right <= bar.left || bar.bottom <= bar.top) return;
   const TDataSkinObject* element = SkinData->MenuBar.get();
-  TBitmap* image = element != nullptr ? SkinDeviceBitmap(*SkinData, element->Bitmap) : nullptr;
-  if (image != nullptr) {
-    DrawNineGrid(dc, bar, *image, true, element->Tile != 0, false, std::max(1, element->FrameCount),
-                 Frame->Active || element->FrameCount < 2 ? 1 : 2,
-                 {element->LeftWidth, element->TopHeight, element->RightWidth, element->BottomHeight});
-  } else {
-    UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.Menubar)));
-    FillRect(dc, &bar, brush.get());
+  const bool hasImage = element != nullptr && SkinDeviceBitmap(*SkinData, element->Bitmap) != nullptr;
+  const int w = bar.right - bar.left, h = bar.bottom - bar.top;
+  BarBitmap = BarBackground(w, h);
+  // Composed in memory and copied once: drawn piece by piece on the screen
+  // the captions flicker, and they could run past the bar's end.
+  TBitmap scratch(w, h);
+  HDC out = scratch.Canvas().Handle();
+  BitBlt(out, 0, 0, w, h, BarBitmap->Canvas().Handle(), 0, 0, SRCCOPY);
+  POINT origin{};
+  SetViewportOrgEx(out, -bar.left, -bar.top, &origin);
+  {
+    UniqueFont menuFont = MenuFont(false);
+    SelectGuard menuSelect(out, menuFont ? static_cast<HGDIOBJ>(menuFont.get()) : GetStockObject(DEFAULT_GUI_FONT));
+    std::vector<int> widths;
+    for (const auto& b : Buttons) {
+      SIZE size{};
+      GetTextExtentPoint32W(out, b->Caption.c_str(), static_cast<int>(b->Caption.size()), &size);
+      widths.push_back(size.cx);
+    }
+    const auto spans = LayoutBarButtons(
+        widths, bar.left + FirstButtonInset(hasImage, hasImage ? element->LeftWidth : 0, false),
+        bar.right - FirstButtonInset(hasImage, hasImage ? element->RightWidth : 0, true), kPadding, Frame->RightToLeft);
+    for (std::size_t i = 0; i < Buttons.size(); ++i) {
+      Buttons[i]->Bounds = {spans[i].Left, bar.top, spans[i].Right, bar.bottom};
+      PaintButton(out, *Buttons[i]);
+    }
+    PaintChildButtons(out);
   }
-  SelectGuard font(dc, GetStockObject(DEFAULT_GUI_FONT));
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  UniqueFont menuFont;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-    menuFont.reset(CreateFontIndirectW(&metrics.lfMenuFont));
-  SelectGuard menuSelect(dc, menuFont ? static_cast<HGDIOBJ>(menuFont.get()) : GetStockObject(DEFAULT_GUI_FONT));
-  std::vector<int> widths;
-  for (const auto& b : Buttons) {
-    SIZE size{};
-    GetTextExtentPoint32W(dc, b->Caption.c_str(), static_cast<int>(b->Caption.size()), &size);
-    widths.push_back(size.cx);
-  }
-  const auto spans = LayoutBarButtons(widths, bar.left + (element ? element->LeftWidth : 0),
-                                      bar.right - (element ? element->RightWidth : 0), kPadding, Frame->RightToLeft);
-  for (std::size_t i = 0; i < Buttons.size(); ++i) {
-    Buttons[i]->Bounds = {spans[i].Left, bar.top, spans[i].Right, bar.bottom};
-    PaintButton(dc, *Buttons[i]);
-  }
-  PaintChildButtons(dc);
+  SetViewportOrgEx(out, origin.x, origin.y, nullptr);
+  BitBlt(dc, bar.left, bar.top, w, h, out, 0, 0, SRCCOPY);
 }
 
 void TWinSkinMenu::PaintChildButtons(HDC dc) {
@@ -96,38 +122,25 @@ void TWinSkinMenu::PaintChildButtons(HDC dc) {
 }
 
 void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
-  if (b.Bounds.right <= b.Bounds.left) return;
+  RECT shownPart;
+  if (!IntersectRect(&shownPart, &b.Bounds, &Bounds)) return;
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, shownPart.left, shownPart.top, shownPart.right, shownPart.bottom);
+  // The button's part of the bar, drawn again under its text.
+  if (BarBitmap && BarBitmap->Width() == Bounds.right - Bounds.left)
+    BitBlt(dc, shownPart.left, shownPart.top, shownPart.right - shownPart.left, shownPart.bottom - shownPart.top,
+           BarBitmap->Canvas().Handle(), shownPart.left - Bounds.left, shownPart.top - Bounds.top, SRCCOPY);
   const bool lit = b.State == 2 || b.State == 3;
   if (lit) {
-    const TDataSkinObject* item = SkinData->MenuItem.get();
-    TBitmap* image = item != nullptr ? SkinDeviceBitmap(*SkinData, item->Bitmap) : nullptr;
-    if (image != nullptr) {
-      DrawSkinFrame(dc, b.Bounds, *image, item->Trans != 0, std::max(1, item->FrameCount), b.State == 2 ? 2 : 1);
-    } else {
-      UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.Hilight)));
-      FillRect(dc, &b.Bounds, brush.get());
-    }
-  } else if (SkinData->MenuBar) {
-    // The button's part of the bar, drawn again under its text.
-    if (TBitmap* bar = SkinDeviceBitmap(*SkinData, SkinData->MenuBar->Bitmap)) {
-      const TDataSkinObject& e = *SkinData->MenuBar;
-      auto whole = BuildNineGrid({0, 0, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top}, *bar,
-                                 {e.LeftWidth, e.TopHeight, e.RightWidth, e.BottomHeight}, true, e.Tile != 0,
-                                 std::max(1, e.FrameCount), Frame->Active || e.FrameCount < 2 ? 1 : 2);
-      BitBlt(dc, b.Bounds.left, b.Bounds.top, b.Bounds.right - b.Bounds.left, b.Bounds.bottom - b.Bounds.top,
-             whole->Canvas().Handle(), b.Bounds.left - Bounds.left, b.Bounds.top - Bounds.top, SRCCOPY);
-    }
-  } else {
-    UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.Menubar)));
-    FillRect(dc, &b.Bounds, brush.get());
+    UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.ButtonHilight)));
+    FrameRect(dc, &b.Bounds, brush.get());
   }
   // A single button is repainted on a fresh window DC, which has no font.
   UniqueFont font = MenuFont(false);
   SelectGuard fontIn(dc, font ? static_cast<HGDIOBJ>(font.get()) : GetStockObject(DEFAULT_GUI_FONT));
   const int mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF colour =
-      SetTextColor(dc, !b.Enabled ? ColorToRGB(SkinData->Colours.ButtonShadow)
-                                  : ColorToRGB(lit ? SkinData->Colours.HilightText : SkinData->Colours.MenuBarText));
+      SetTextColor(dc, ColorToRGB(b.Enabled ? SkinData->Colours.MenuBarText : SkinData->Colours.ButtonShadow));
   RECT text = b.Bounds;
   std::wstring shown;
   for (std::size_t i = 0; i < b.Caption.size(); ++i) {
@@ -138,6 +151,7 @@ void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
   DrawTextW(dc, shown.c_str(), static_cast<int>(shown.size()), &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SetTextColor(dc, colour);
   SetBkMode(dc, mode);
+  RestoreDC(dc, saved);
 }
 
 TMenuBtn* TWinSkinMenu::ButtonAt(POINT p) const {
@@ -186,6 +200,12 @@ bool TWinSkinMenu::OpenButtonMenu(TMenuBtn& first) {
     opened = true;
     if (index < static_cast<int>(Buttons.size())) {
       b = Buttons[static_cast<std::size_t>(index)].get();
+      // A click on this button's own title closed the drop-down; left in
+      // the queue it would open it again.
+      MSG click;
+      if (next < 0 && PeekMessageW(&click, Frame->Handle, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_NOREMOVE) &&
+          PtInRect(&screen, POINT{GET_X_LPARAM(click.lParam), GET_Y_LPARAM(click.lParam)}))
+        PeekMessageW(&click, Frame->Handle, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE);
       b->State = 1;
       if (Frame->HotItem == b) Frame->HotItem = nullptr;
       b->Paint();

@@ -55,9 +55,14 @@ class TWinSkinMenu {
   HMENU Menu = nullptr;
   RECT Bounds{};
   std::vector<std::unique_ptr<TMenuBtn>> Buttons;
+  // The bar's background as last painted, for repainting single buttons.
+  std::unique_ptr<TBitmap> BarBitmap;
 
  private:
   static constexpr int kPadding = 7;
+  // The bar's background at w x h: the MenuBar image by its Tile rule, or
+  // the Menubar colour.
+  std::unique_ptr<TBitmap> BarBackground(int w, int h) const;
   // A maximised MDI child's buttons (Visibility 100) drawn in the bar.
   void PaintChildButtons(HDC dc);
 };

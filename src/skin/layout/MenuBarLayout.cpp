@@ -21,6 +21,11 @@ std::vector<TBarSpan> LayoutBarButtons(const std::vector<int>& textWidths, int b
   return spans;
 }
 
+int FirstButtonInset(bool hasImage, int endWidth, bool rightToLeft) {
+  if (!hasImage) return 6;
+  return endWidth + (rightToLeft ? 8 : 4);
+}
+
 wchar_t AcceleratorOf(const std::wstring& caption, std::wstring* plain, int* at) {
   wchar_t key = 0;
   std::wstring text;

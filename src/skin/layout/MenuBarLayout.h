@@ -18,6 +18,11 @@ struct TBarSpan {
 std::vector<TBarSpan> LayoutBarButtons(const std::vector<int>& textWidths, int barLeft, int barRight, int padding,
                                        bool rightToLeft);
 
+// Where the first button starts, inward from the bar's start edge: past the
+// skin's end piece (endWidth, the right one for right-to-left windows) with a
+// gap, or a fixed gap on a bar filled with the Menubar colour.
+int FirstButtonInset(bool hasImage, int endWidth, bool rightToLeft);
+
 // The accelerator of a caption ("&File" gives 'f'), 0 without one; "&&" is a
 // plain ampersand. plain receives the caption without its markers and at the
 // accelerator's index in it (-1 without one).

@@ -12,18 +12,29 @@ unsigned ArrowForDirection(unsigned key, bool rightToLeft) {
 }
 
 int BarButtonForKey(unsigned key, int current, int count, const TMenuCursor& cursor) {
+  return BarButtonForKey(key, current, std::vector<bool>(static_cast<std::size_t>(std::max(count, 0)), true), cursor);
+}
+
+int BarButtonForKey(unsigned key, int current, const std::vector<bool>& enabled, const TMenuCursor& cursor) {
+  const int count = static_cast<int>(enabled.size());
   if (count <= 0 || current < 0 || current >= count) return -1;
+  int step = 0;
   if (key == kKeyLeft) {
     // In a sub-menu the left arrow closes it; the system does that.
     if (cursor.Known && !cursor.InBarDropDown) return -1;
-    return current == 0 ? count - 1 : current - 1;
-  }
-  if (key == kKeyRight) {
+    step = count - 1;
+  } else if (key == kKeyRight) {
     // An item with a sub-menu opens it instead.
     if (cursor.Known && cursor.HasSubItems) return -1;
-    return current == count - 1 ? 0 : current + 1;
+    step = 1;
+  } else {
+    return -1;
   }
-  return -1;
+  // Disabled buttons are passed over; with none other enabled it stays.
+  int next = current;
+  do next = (next + step) % count;
+  while (next != current && !enabled[static_cast<std::size_t>(next)]);
+  return next;
 }
 
 int SkinItemWidth(int measured, int menuItemLeft, bool hasImages) {

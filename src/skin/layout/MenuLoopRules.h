@@ -4,6 +4,8 @@
 // show state leaves enabled.
 #pragma once
 
+#include <vector>
+
 namespace pellamy {
 
 // Virtual-key codes the menu loop reacts to.
@@ -24,6 +26,8 @@ struct TMenuCursor {
 // open, or -1 when the key stays with the system's loop (it closes or opens
 // a sub-menu, or it is no arrow). The ends wrap round.
 int BarButtonForKey(unsigned key, int current, int count, const TMenuCursor& cursor);
+// The same over buttons of which only the enabled ones are stopped at.
+int BarButtonForKey(unsigned key, int current, const std::vector<bool>& enabled, const TMenuCursor& cursor);
 
 // Widths the skin's measurer adds. menuItemLeft is the MenuItem element's
 // LeftWidth, or -1 when the skin has no such element.
