@@ -95,7 +95,7 @@ case "$case_name" in
     pellamy_start --virtual-cd || fail "no window"
     for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
     pellamy_click "$FLAC_X" "$MP3_Y"
-    pellamy_set_output "$(winpath "$out")\\"
+    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
     pellamy_click "$RIP_X" "$RIP_Y"
     wait_for_files 6 "$out" flac || fail "no FLAC files"
     for f in "$out"/*.flac; do

@@ -177,7 +177,7 @@ TEST(Gallery, MainMenuAsTheSystemShowsIt) {
   HMENU bar = GetMenu(g.form.Handle());
   ASSERT_NE(bar, nullptr);
   EXPECT_EQ(bar, g.form.MainMenu1->Handle());
-  EXPECT_EQ(MenuTexts(bar), (std::vector<std::string>{"&File", "&Edit", "&View", "&Skin", "&Help"}));
+  EXPECT_EQ(MenuTexts(bar), (std::vector<std::string>{"&File", "&Edit", "&View", "&Skin", "&Help", "&Disc"}));
   HMENU file = GetSubMenu(bar, 0);
   const std::vector<std::string> fileTexts = MenuTexts(file);
   ASSERT_EQ(fileTexts.size(), 6u);

@@ -266,11 +266,6 @@ void TGalleryForm::BuildMenus() {
     PageControl1->SetTabPosition(tabsBelow->Checked() ? tpBottom : tpTop);
   };
 
-  // A bar button that opens nothing: the arrows pass over it.
-  TMenuItem* disc = AddMenuItem(this, root, "mnuDisc", "&Disc");
-  AddMenuItem(this, disc, "mnuEject", "&Eject");
-  disc->SetEnabled(false);
-
   // The skin files go above "No skin" (ListSkins).
   mnuSkin = AddMenuItem(this, root, "mnuSkin", "&Skin");
   mnuNoSkin = AddMenuItem(this, mnuSkin, "mnuNoSkin", "&No skin");
@@ -283,6 +278,11 @@ void TGalleryForm::BuildMenus() {
   mnuAbout->SetDefault(true);
   mnuAbout->SetImageIndex(0);
   mnuAbout->OnClick = [this](TComponent*) { AskUser("One of every control, for skin authors."); };
+  // A bar button that opens nothing, last so that the others keep their
+  // places: the arrows pass over it and wrap.
+  TMenuItem* disc = AddMenuItem(this, root, "mnuDisc", "&Disc");
+  AddMenuItem(this, disc, "mnuEject", "&Eject");
+  disc->SetEnabled(false);
   SetMenu(MainMenu1);
 
   // The popup draws its own items: a coloured bar behind the selected one.
