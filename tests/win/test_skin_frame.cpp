@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,10 +63,22 @@ const char* kDescription =
     "[ButtonIcon]\r\nAction=3\r\nAlign=3\r\nXcoord=4\r\nYcoord=7\r\nVisibility=0\r\nVisibility1=0\r\n"
     "[MenuBackground]\r\nImage=menu.bmp\r\nLeftWidth=4\r\nTopHeight=4\r\nRightWidth=4\r\nBottomHeight=4\r\n";
 
-Bytes TestSkin() {
+// The test skin, its description edited: each pair replaces text, or adds
+// to the end when the text to replace is empty; leftCorners gives the left
+// piece magenta corners.
+using TEdits = std::vector<std::pair<std::string, std::string>>;
+Bytes TestSkin(const TEdits& edits = {}, bool leftCorners = false) {
+  std::string description = kDescription;
+  for (const auto& [from, to] : edits) {
+    const std::size_t at = from.empty() ? std::string::npos : description.find(from);
+    if (from.empty())
+      description += to;
+    else if (at != std::string::npos)
+      description.replace(at, from.size(), to);
+  }
   return PackSkin(
-      {{"skin.ini", Text(kDescription)},
-       {"l.bmp", Strip(kLeft, 20, {kLeftActive, kLeftInactive}, false)},
+      {{"skin.ini", Text(description)},
+       {"l.bmp", Strip(kLeft, 20, {kLeftActive, kLeftInactive}, false, leftCorners)},
        {"r.bmp", Strip(kRight, 20, {kRightActive}, false)},
        {"t.bmp", Strip(12, kTop, {kTopActive, kTopInactive}, true, true)},
        {"b.bmp", Strip(20, kBottom, {kBottomActive}, true)},
@@ -79,16 +92,28 @@ Bytes TestSkin() {
 // form loads, with the stored settings in their order.
 class TSkinnedForm : public TForm {
  public:
-  TSkinnedForm(TComponent* owner, const std::string& skinFile) : TForm(owner) {
+  TSkinnedForm(TComponent* owner, const std::string& skinFile, bool withMenu = false,
+               TSkinFormType type = TSkinFormType::sfMainform)
+      : TForm(owner) {
     BeginLoading();
     SetText("A skinned test form");
+    if (withMenu) {
+      auto* menu = new TMainMenu(this);
+      auto* file = new TMenuItem(this);
+      file->SetCaption("&File");
+      menu->Items()->Add(file);
+      auto* exit = new TMenuItem(this);
+      exit->SetCaption("E&xit");
+      file->Add(exit);
+      SetMenu(menu);
+    }
     SetBorderStyle(bsSingle);
     SetClientSize(300, 200);
     SetBounds(200, 150, Width(), Height());
     Skin = new TSkinData(this);
     Skin->SetActive(true);
     Skin->SetSkinFile(skinFile);
-    Skin->SetSkinFormtype(TSkinFormType::sfMainform);
+    Skin->SetSkinFormtype(type);
     EndLoading();
   }
   TSkinData* Skin;
@@ -107,17 +132,48 @@ class SkinFrame : public GdiBalancedTest {
     form = nullptr;
     FreeSkinManager();
     std::filesystem::remove(skinFile);
+    for (const std::string& v : variants) std::filesystem::remove(v);
     GdiBalancedTest::TearDown();
   }
 
   // The form shown and skinned by its first activation.
-  TWinSkinForm* Open() {
+  TWinSkinForm* Open(const std::string& file = {}, bool withMenu = false) {
     // The pointer away from where the window comes: a button under it would
     // be hot, and a hot button's picture is made when it first shows.
     SetCursorPos(1200, 1000);
-    form = new TSkinnedForm(nullptr, skinFile);
+    form = new TSkinnedForm(nullptr, file.empty() ? skinFile : file, withMenu);
     form->Show();
-    return WaitForFrame(form->Handle());
+    TWinSkinForm* frame = WaitForFrame(form->Handle());
+    if (frame != nullptr && !PumpUntil([&] { return frame->Active; })) return nullptr;
+    return frame;
+  }
+  // A variant of the test skin, removed with the fixture.
+  std::string Variant(const TEdits& edits, bool leftCorners = false) {
+    variants.push_back(
+        WriteSkin("pellamy-frame-variant-" + std::to_string(variants.size()) + ".tmp", TestSkin(edits, leftCorners)));
+    return variants.back();
+  }
+
+  // Mouse messages as the window gets them, at points of the window.
+  LRESULT Send(UINT msg, WPARAM hit, POINT windowPoint) const {
+    const POINT p = Screen(windowPoint.x, windowPoint.y);
+    return SendMessageW(form->Handle(), msg, hit, MAKELPARAM(p.x, p.y));
+  }
+  // Takes a message the frame posted to the window, so it does not run.
+  bool TakePosted(UINT msg) const {
+    MSG m;
+    return PeekMessageW(&m, form->Handle(), msg, msg, PM_REMOVE) != FALSE;
+  }
+  static POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+  static RECT ButtonBounds(TWinSkinForm& frame, int action) {
+    frame.PaintFrame();
+    for (auto& b : frame.CaptionButtons)
+      if (b->ButtonData->Action == action) return b->Bounds;
+    return RECT{};
+  }
+  bool RegionHas(int x, int y) const {
+    UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(form->Handle(), region.get()) != ERROR && PtInRegion(region.get(), x, y);
   }
 
   RECT WindowRect() const {
@@ -143,6 +199,7 @@ class SkinFrame : public GdiBalancedTest {
   }
 
   std::string skinFile;
+  std::vector<std::string> variants;
   TSkinnedForm* form = nullptr;
 };
 
@@ -390,13 +447,14 @@ INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
   return FALSE;
 }
 
-HWND PlainDialog(HWND owner, const wchar_t* caption) {
+HWND PlainDialog(HWND owner, const wchar_t* caption,
+                 DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE) {
   struct alignas(4) {
     DLGTEMPLATE tmpl;
     WORD menu, cls;
     wchar_t title[64];
   } t{};
-  t.tmpl.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;
+  t.tmpl.style = style;
   t.tmpl.cx = 120;
   t.tmpl.cy = 60;
   wcsncpy(t.title, caption, 63);
