@@ -626,6 +626,26 @@ TEST_F(SkinFrame, MdiChildrenGetFramesOfTheirOwn) {
   EXPECT_EQ(SkinManager->CountMdiChildren(), 0) << "a child's frame goes with it";
 }
 
+TEST_F(SkinFrame, OnlyThePressedButtonActsOnRelease) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const POINT close = Centre(ButtonBounds(*frame, 0));
+  const struct {
+    POINT Down;
+    bool Closes;
+    const char* What;
+  } rows[] = {{Centre(ButtonBounds(*frame, 2)), false, "pressed on minimise"},
+              {{kLeft + 60, 15}, false, "pressed on the bare caption"},
+              {close, true, "pressed on close"}};
+  for (const auto& row : rows) {
+    Send(WM_NCLBUTTONDOWN, HTNOWHERE, row.Down);
+    Send(WM_NCMOUSEMOVE, HTNOWHERE, close);
+    Send(WM_NCLBUTTONUP, HTNOWHERE, close);
+    EXPECT_EQ(TakePosted(WM_CLOSE), row.Closes) << row.What;
+    EXPECT_FALSE(TakePosted(WM_SYSCOMMAND)) << row.What;
+  }
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

@@ -487,6 +487,7 @@ void TWinSkinForm::MakeCaptionIcon() {
 
 void TWinSkinForm::ClearCaptionButtons() {
   HotItem = nullptr;
+  PressedItem = nullptr;
   CaptionButtons.clear();
 }
 
@@ -823,10 +824,12 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       if (item != nullptr) {
         if (!Active) SetForegroundWindow(Handle);
         item->MouseDown();
+        PressedItem = dynamic_cast<TWinSysButton*>(item);
         if (auto* menuButton = dynamic_cast<TMenuBtn*>(item)) SkinMenuBar->OpenButtonMenu(*menuButton);
         result = 0;
         return true;
       }
+      PressedItem = nullptr;
       if (wparam == HTMENU && SkinMenuBar) {
         // The system would track its own bar, which it laid out elsewhere.
         result = 0;
@@ -838,10 +841,12 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
         return true;
       }
       return false;
-    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONUP: {
+      const bool pressedHere = item != nullptr && item == PressedItem;
+      PressedItem = nullptr;
       if (item != nullptr) {
         auto* button = dynamic_cast<TWinSysButton*>(item);
-        if (item == HotItem && button != nullptr) {
+        if (pressedHere && button != nullptr) {
           item->MouseUp();
           ButtonAction(*button, {PointX(lparam), PointY(lparam)});
         }
@@ -849,10 +854,12 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
         return true;
       }
       return false;
+    }
     case WM_NCLBUTTONDBLCLK:
       if (item != nullptr) {
         // The second press of a double click on a button is a press.
         item->MouseDown();
+        PressedItem = dynamic_cast<TWinSysButton*>(item);
         result = 0;
         return true;
       }

@@ -157,6 +157,8 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   bool RightToLeft = false;
   bool Tracking = false;
   TNCObject* HotItem = nullptr;
+  // The caption button the left button went down on: only it acts on release.
+  TNCObject* PressedItem = nullptr;
   std::vector<std::unique_ptr<TWinSysButton>> CaptionButtons;
   std::unique_ptr<TWinSkinMenu> SkinMenuBar;
   HMENU MenuHandle = nullptr;
