@@ -646,6 +646,25 @@ TEST_F(SkinFrame, OnlyThePressedButtonActsOnRelease) {
   }
 }
 
+TEST_F(SkinFrame, ADoubleClickMaximisesOnlyOnTheCaption) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const RECT r = WindowRect();
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  const struct {
+    WPARAM Hit;
+    POINT At;
+    bool Maximises;
+  } rows[] = {{HTLEFT, {2, h / 2}, false},
+              {HTBOTTOM, {w / 2, h - 2}, false},
+              {HTMENU, {w / 2, kTop + 2}, false},
+              {HTCAPTION, {kLeft + 60, 15}, true}};
+  for (const auto& row : rows) {
+    Send(WM_NCLBUTTONDBLCLK, row.Hit, row.At);
+    EXPECT_EQ(TakePosted(WM_SYSCOMMAND), row.Maximises) << "hit " << row.Hit;
+  }
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

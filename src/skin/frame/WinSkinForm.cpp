@@ -863,6 +863,11 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
         result = 0;
         return true;
       }
+      if (wparam != HTCAPTION) {
+        // Only the caption maximises; the system's bar is not ours to track.
+        result = 0;
+        return wparam == HTMENU && SkinMenuBar;
+      }
       if (ShowState == ssMaximized || ShowState == ssMinimized) {
         Restore();
       } else if (Capabilities & fcMaximize) {
