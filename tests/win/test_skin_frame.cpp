@@ -665,6 +665,27 @@ TEST_F(SkinFrame, ADoubleClickMaximisesOnlyOnTheCaption) {
   }
 }
 
+TEST_F(SkinFrame, TheRegionFollowsMaximisingAndResizing) {
+  // Transparent corners on the left piece too: the region is read from the
+  // pieces, never from what the screen showed.
+  TWinSkinForm* frame = Open(Variant({{"LeftTrans=0", "LeftTrans=1"}}, true));
+  ASSERT_NE(frame, nullptr);
+  ASSERT_FALSE(RegionHas(kLeft + 1, 1)) << "the caption's corner";
+  ASSERT_FALSE(RegionHas(1, 1)) << "the left piece's corner";
+  const RECT normal = WindowRect();
+  SetWindowPos(form->Handle(), nullptr, 0, 0, normal.right - normal.left, normal.bottom - normal.top + 40,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(PumpUntil([&] { return !RegionHas(1, 1) && RegionHas(kLeft + 150, kTop + 220); }))
+      << "a resize that keeps the width keeps the corners cut";
+
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; }));
+  const RECT r = WindowRect();
+  EXPECT_TRUE(PumpUntil([&] { return RegionHas(r.right - r.left - 2, r.bottom - r.top - 2); }))
+      << "the maximised window's whole size, not its former rectangle";
+  EXPECT_FALSE(RegionHas(1, 1));
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

@@ -608,15 +608,10 @@ void TWinSkinForm::UpdateWindowRegion() {
       add(piece(right, {w - Metrics.Right, 0, w, h}, false, trans(right) && h > 1));
       add(piece(bottom, {Metrics.Left, h - Metrics.Bottom, w - Metrics.Right, h}, true,
                 bottom != nullptr && bottom->Trans == 1 && Metrics.Bottom >= 2));
+      // From the piece, never from the composed caption: that was read back
+      // from the screen, where the region had already cut the corners.
       const RECT caption{Metrics.Left, 0, w - Metrics.Right, Metrics.Top};
-      if (trans(top) && Metrics.Top > 1 && caption.right > caption.left) {
-        if (!CaptionBitmap.Empty() && CaptionBitmap.Width() == w && CaptionBitmap.Height() == Metrics.Top)
-          add(RegionFromBitmap(CaptionBitmap, 0, 0, 1, 1, 1, static_cast<TColor>(kSkinTransparentColor)));
-        else
-          add(piece(top, caption, true, true));
-      } else {
-        add(piece(top, caption, true, false));
-      }
+      add(piece(top, caption, true, trans(top) && Metrics.Top > 1));
     }
   }
   // The window owns the region from here and frees the one it had.
@@ -1114,7 +1109,8 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
     case WM_SIZE:
       result = PassOn(msg, wparam, lparam);
       ShowState = wparam == SIZE_MINIMIZED ? ssMinimized : wparam == SIZE_MAXIMIZED ? ssMaximized : ssNormal;
-      if (ShowState == ssNormal && !(MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) &&
+      // A maximised window wears the shape of its new size too.
+      if (ShowState != ssMinimized && !(MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) &&
           (Phase == phActive || Phase == phApplyingSkin))
         UpdateWindowRegion();
       return true;
