@@ -686,6 +686,20 @@ TEST_F(SkinFrame, TheRegionFollowsMaximisingAndResizing) {
   EXPECT_FALSE(RegionHas(1, 1));
 }
 
+TEST_F(SkinFrame, AReskinOfEqualFrameWidthsTakesTheNewShape) {
+  ASSERT_NE(Open(), nullptr);
+  const std::string square = Variant({{"TopTrans=1", "TopTrans=0"}});
+  const struct {
+    std::string File;
+    bool CornerShown;
+  } rows[] = {{square, true}, {skinFile, false}};
+  for (const auto& row : rows) {
+    form->Skin->SetSkinFile(row.File);
+    SkinManager->DoPendingAction();
+    EXPECT_EQ(RegionHas(kLeft + 1, 1), row.CornerShown) << row.File;
+  }
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

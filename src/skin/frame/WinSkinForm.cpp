@@ -580,7 +580,8 @@ void TWinSkinForm::UpdateWindowRegion() {
   const int w = window.right - window.left, h = window.bottom - window.top;
   if (w <= 0 || h <= 0) return;
   if (MdiKind == mkChild && ShowState != ssNormal) return;
-  if (w == RegionWidth && h == RegionHeight && MdiKind != mkChild && Phase != phApplyingSkin && OwnsRegion) return;
+  if (w == RegionWidth && h == RegionHeight && OwnsRegion) return;
+  RegionWidth = w, RegionHeight = h;
   const TDataSkinBorder* left = SkinData->FrameLeft.get();
   const TDataSkinBorder* right = SkinData->FrameRight.get();
   const TDataSkinBorder* top = SkinData->FrameTop.get();
@@ -588,7 +589,6 @@ void TWinSkinForm::UpdateWindowRegion() {
   const auto trans = [](const TDataSkinBorder* p) { return p != nullptr && p->Trans == 1 && Usable(p); };
   UniqueRgn region(CreateRectRgn(0, 0, w, h));
   if (trans(left) || trans(right) || trans(top)) {
-    RegionWidth = w, RegionHeight = h;
     region.reset(CreateRectRgn(Metrics.Left, Metrics.Top, w - Metrics.Right, h - Metrics.Bottom));
     const auto add = [&](UniqueRgn part) {
       if (part) CombineRgn(region.get(), region.get(), part.get(), RGN_OR);
@@ -1366,6 +1366,8 @@ void TWinSkinForm::ApplySkinChange() {
   }
   for (TSkinControl* c : std::vector<TSkinControl*>(Controls)) c->SkinChanged();
   Phase = phApplyingSkin;
+  // The new skin's shape, even at the same size.
+  RegionWidth = RegionHeight = 0;
   if (FrameSkinned) {
     FitWindowToFrame(true);
     Phase = phActive;
