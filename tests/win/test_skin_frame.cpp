@@ -665,6 +665,26 @@ TEST_F(SkinFrame, ADoubleClickMaximisesOnlyOnTheCaption) {
   }
 }
 
+TEST_F(SkinFrame, AnExtraCaptionButtonsClickReachesTheWindow) {
+  // A button of an action the frame has no use for, left of the title.
+  TWinSkinForm* frame = Open(Variant({{"",
+                                       "[ButtonExtra]\r\nAction=30\r\nAlign=0\r\nXcoord=26\r\nYcoord=5\r\n"
+                                       "Visibility=0\r\nVisibility1=0\r\nframe=4\r\nButtonImage=close.bmp\r\n"}}));
+  ASSERT_NE(frame, nullptr);
+  static WPARAM heard = 0;
+  heard = 0;
+  form->AddWindowHook(&heard, [](TMessage& m, const TWndMethod& next) {
+    if (m.Msg == kSkinnedQuery && m.LParam == 0 && m.WParam != 0) heard = m.WParam;
+    next(m);
+  });
+  const POINT extra = Centre(ButtonBounds(*frame, 30));
+  ASSERT_GT(extra.x, 0) << "the extra button is shown";
+  Send(WM_NCLBUTTONDOWN, HTCAPTION, extra);
+  Send(WM_NCLBUTTONUP, HTCAPTION, extra);
+  EXPECT_TRUE(PumpUntil([] { return heard == 30; })) << "the window hears of the button's action";
+  form->RemoveWindowHook(&heard);
+}
+
 TEST_F(SkinFrame, TheRegionFollowsMaximisingAndResizing) {
   // Transparent corners on the left piece too: the region is read from the
   // pieces, never from what the screen showed.

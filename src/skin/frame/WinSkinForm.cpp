@@ -1021,7 +1021,8 @@ LRESULT TWinSkinForm::FrameProc(UINT msg, WPARAM wparam, LPARAM lparam) {
   // First stage: always.
   switch (msg) {
     case kSkinnedQuery:
-      if (lparam == 0 && wparam != 0) return 0;  // a button's posted action: nothing of ours
+      // A caption button's action the frame has no use for: the window's.
+      if (lparam == 0 && wparam != 0) return PassOn(msg, wparam, lparam);
       return 1;
     case WM_ERASEBKGND: {
       result = PassOn(msg, wparam, lparam);
