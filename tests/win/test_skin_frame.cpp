@@ -720,6 +720,33 @@ TEST_F(SkinFrame, AReskinOfEqualFrameWidthsTakesTheNewShape) {
   }
 }
 
+TEST_F(SkinFrame, ATimedUnskinWaitsForTheFramesMenuLoop) {
+  TWinSkinForm* frame = Open({}, true);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_NE(frame->SkinMenuBar, nullptr);
+  // "No skin", then the bar's drop-down opened before the unskin is due,
+  // and kept open past that time.
+  static TSkinnedForm* shown = nullptr;
+  static DWORD opened = 0;
+  shown = form;
+  opened = 0;
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (FindThreadWindow(L"#32768", nullptr) == nullptr) return;
+    if (opened == 0) {
+      opened = GetTickCount();
+      shown->Skin->SetActive(false);
+    } else if (GetTickCount() - opened > 4 * TSkinManage::kActionInterval) {
+      KillTimer(nullptr, id);
+      EndMenu();
+    }
+  });
+  SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  ASSERT_NE(opened, 0u) << "the drop-down showed";
+  EXPECT_TRUE(PumpUntil([&] { return SkinWindows()->FindSkinForm(form->Handle()) == nullptr; }))
+      << "unskinned once the loop is over";
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

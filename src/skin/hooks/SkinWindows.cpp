@@ -5,6 +5,7 @@
 
 #include "gui/forms/Application.h"
 #include "gui/forms/Forms.h"
+#include "skin/frame/MenuLoopHook.h"
 
 namespace pellamy {
 
@@ -302,6 +303,14 @@ void TSkinWindows::SetMdiMax(bool value) {
 int TSkinWindows::CountMdiChildren() const {
   return static_cast<int>(
       std::count_if(FSkinForms.begin(), FSkinForms.end(), [](const TWinSkinForm* f) { return f->MdiKind == mkChild; }));
+}
+
+bool TSkinWindows::InModalLoop() const {
+  if (MenuLoopFrame() != nullptr) return true;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+         (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_INMOVESIZE)) != 0;
 }
 
 void TSkinWindows::AddPopupWindow(HWND window) {

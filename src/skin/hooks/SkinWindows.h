@@ -40,6 +40,7 @@ class TSkinWindows : public TSkinWindowWork, public TPopupBackgrounds {
   void DoAction(int action, TSkinData& skinData) override;
   void SetMdiMax(bool value) override;
   int CountMdiChildren() const override;
+  bool InModalLoop() const override;
 
   bool AddForm(TForm* form);
   TWinSkinForm* FindSkinForm(HWND window) const;

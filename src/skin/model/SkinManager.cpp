@@ -132,6 +132,8 @@ void TSkinManage::RequestAction(int action, int delay) {
 void TSkinManage::DoPendingAction() {
   TSkinData* const s = PendingSkinData;
   if (s == nullptr) return;
+  // The timer keeps running: the action is tried again at its next tick.
+  if (FWindowWork && FWindowWork->InModalLoop()) return;
   FActionTimer->SetEnabled(false);
   const bool ownerOnly = s->SkinFormtype() == TSkinFormType::sfOnlyThisForm;
   switch (FPendingAction) {

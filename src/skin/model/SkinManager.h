@@ -89,6 +89,9 @@ class TSkinWindowWork {
   virtual void DoAction(int action, TSkinData& skinData) = 0;
   virtual void SetMdiMax(bool value) = 0;
   virtual int CountMdiChildren() const = 0;
+  // A modal loop (a menu, a move or size) runs over the frames now: timed
+  // actions wait for its end rather than free a frame under it.
+  virtual bool InModalLoop() const { return false; }
 };
 
 using TSkinWindowWorkFactory = std::function<std::unique_ptr<TSkinWindowWork>(TSkinManage& manager)>;
