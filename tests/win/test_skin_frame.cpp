@@ -747,6 +747,40 @@ TEST_F(SkinFrame, ATimedUnskinWaitsForTheFramesMenuLoop) {
   EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
 }
 
+TEST_F(SkinFrame, MdiChildrenKeepTheirRectanglesThroughMaximiseAndRestore) {
+  form = new TSkinnedForm(nullptr, skinFile);
+  form->SetFormStyle(fsMDIForm);
+  form->SetBounds(100, 100, 500, 400);
+  form->Show();
+  ASSERT_NE(WaitForFrame(form->Handle()), nullptr);
+  auto* child = new TForm(form);
+  child->SetText("Child");
+  child->SetBounds(10, 10, 200, 150);
+  child->SetFormStyle(fsMDIChild);
+  child->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    TWinSkinForm* f = SkinWindows()->FindSkinForm(child->Handle());
+    return f != nullptr && f->Phase == phActive;
+  }));
+  const auto placed = [&] {
+    RECT r;
+    GetWindowRect(child->Handle(), &r);
+    MapWindowPoints(HWND_DESKTOP, form->ClientHandle(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT before = placed();
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
+    PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) == FALSE && !SkinManager->MdiMaximized; }));
+    const RECT after = placed();
+    EXPECT_TRUE(EqualRect(&after, &before) != FALSE)
+        << "cycle " << cycle << ": " << after.left << "," << after.top << " " << after.right - after.left << "x"
+        << after.bottom - after.top;
+  }
+}
+
 // Our own skin on the main window: its client size is exactly what it was
 // unskinned, whatever the border style.
 TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {

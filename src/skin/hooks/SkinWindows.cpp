@@ -289,12 +289,13 @@ void TSkinWindows::SetMdiMax(bool value) {
     } else if (f->ShowState == ssMinimized) {
       f->SetCaptionStyles(true);
     } else {
+      // The system gives a restored child back the rectangle it had, the
+      // skin's frame included: only the caption comes off again.
       f->ShowState = ssNormal;
-      f->FitWindowToFrame(false);
       f->SetCaptionStyles(false);
-      if (!f->OwnsRegion)
-        SetWindowPos(f->Handle, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      SetWindowPos(f->Handle, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      f->UpdateWindowRegion();
     }
   }
   SkinTrace(value ? "***** SetMdiMax True" : "***** SetMdiMax Flase");
