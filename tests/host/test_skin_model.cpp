@@ -648,7 +648,7 @@ class RecordingWindowWork : public TSkinWindowWork {
     return true;
   }
   void RemoveWindow(TSkinWindowHandle) override { FLog.push_back("remove"); }
-  void ClearAllCaptionButtons() override { FLog.push_back("clear"); }
+  void SkinDataLoaded(TSkinData& skinData) override { FLog.push_back("loaded " + skinData.Name()); }
   void DoAction(int action, TSkinData& skinData) override {
     FLog.push_back("action " + std::to_string(action) + " " + skinData.Name());
   }
@@ -725,7 +725,7 @@ TEST_F(SkinWindowWork, TimedActionsReachTheWindowSide) {
   Timer().Elapse(250);
   skin.ApplySkin();
   Timer().Elapse(250);
-  EXPECT_EQ(log, (std::vector<std::string>{"action 1 S", "action 2 S", "clear", "action 3 S"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"action 1 S", "action 2 S", "loaded S", "action 3 S"}));
 }
 
 TEST_F(SkinWindowWork, OnlyThisFormAndDialogWindowsGetTheirOwnSkinData) {

@@ -720,6 +720,32 @@ TEST_F(SkinFrame, AReskinOfEqualFrameWidthsTakesTheNewShape) {
   }
 }
 
+TEST_F(SkinFrame, ANewSkinShowsWithItsButtonsBeforeTheTimedReskin) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const std::size_t buttons = frame->CaptionButtons.size();
+  form->Skin->SetSkinFile(Variant({{"Xcoord=6", "Xcoord=40"}}));
+  // The reskin is still due: what paints now is the new skin whole.
+  EXPECT_EQ(ButtonBounds(*frame, 0).left, 40);
+  EXPECT_EQ(frame->CaptionButtons.size(), buttons);
+}
+
+TEST_F(SkinFrame, AReskinLeavesOtherSkinDatasFramesTheirButtons) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  auto other = std::make_unique<TSkinnedForm>(nullptr, Variant({}), false, TSkinFormType::sfOnlyThisForm);
+  other->Show();
+  TWinSkinForm* otherFrame = WaitForFrame(other->Handle());
+  ASSERT_NE(otherFrame, nullptr);
+  ASSERT_EQ(otherFrame->SkinData, other->Skin);
+  const std::size_t buttons = otherFrame->CaptionButtons.size();
+  ASSERT_GT(buttons, 0u);
+  form->Skin->SetSkinFile(Variant({{"TopTrans=1", "TopTrans=0"}}));
+  SkinManager->DoPendingAction();
+  EXPECT_EQ(otherFrame->CaptionButtons.size(), buttons);
+  EXPECT_GT(frame->CaptionButtons.size(), 0u) << "the changed skin's frame has its new buttons";
+}
+
 TEST_F(SkinFrame, ATimedUnskinWaitsForTheFramesMenuLoop) {
   TWinSkinForm* frame = Open({}, true);
   ASSERT_NE(frame, nullptr);

@@ -213,8 +213,12 @@ void TSkinWindows::PurgeDestroyedForms() {
     if (FSkinForms[i]->Phase == phDestroyed) Free(FSkinForms[i]);
 }
 
-void TSkinWindows::ClearAllCaptionButtons() {
-  for (TWinSkinForm* f : FSkinForms) f->ClearCaptionButtons();
+void TSkinWindows::SkinDataLoaded(TSkinData& skinData) {
+  for (TWinSkinForm* f : FSkinForms)
+    if (f->SkinData == &skinData) {
+      f->ClearCaptionButtons();
+      f->LoadFrameMetrics();
+    }
 }
 
 void TSkinWindows::Unskin(TWinSkinForm* form) {

@@ -36,7 +36,7 @@ class TSkinWindows : public TSkinWindowWork, public TPopupBackgrounds {
   void InstallHook() override;
   bool AddWindow(TSkinWindowHandle window) override;
   void RemoveWindow(TSkinWindowHandle window) override;
-  void ClearAllCaptionButtons() override;
+  void SkinDataLoaded(TSkinData& skinData) override;
   void DoAction(int action, TSkinData& skinData) override;
   void SetMdiMax(bool value) override;
   int CountMdiChildren() const override;

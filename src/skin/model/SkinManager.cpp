@@ -187,11 +187,11 @@ void TSkinManage::RemoveWindow(TSkinWindowHandle window) {
   if (FWindowWork) FWindowWork->RemoveWindow(window);
 }
 
-void TSkinManage::ClearAllCaptionButtons() {
+void TSkinManage::SkinDataLoaded(TSkinData& skinData) {
   if (FWindowWork)
-    FWindowWork->ClearAllCaptionButtons();
+    FWindowWork->SkinDataLoaded(skinData);
   else
-    NotAvailable("ClearAllCaptionButtons");
+    NotAvailable("SkinDataLoaded");
 }
 
 void TSkinManage::SetMdiMax(bool value) {

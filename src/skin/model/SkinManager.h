@@ -84,7 +84,10 @@ class TSkinWindowWork {
   virtual bool AddWindow(TSkinWindowHandle window) = 0;
   // Forgets a window's frame without freeing it (the frame is going).
   virtual void RemoveWindow(TSkinWindowHandle window) = 0;
-  virtual void ClearAllCaptionButtons() = 0;
+  // skinData has loaded a new skin: the frames wearing it take its metrics
+  // and caption buttons at once (the entries they held are gone), so every
+  // paint until the timed reskin fits them shows one skin.
+  virtual void SkinDataLoaded(TSkinData& skinData) = 0;
   // The window side of a timed action for skinData.
   virtual void DoAction(int action, TSkinData& skinData) = 0;
   virtual void SetMdiMax(bool value) = 0;
@@ -134,7 +137,7 @@ class TSkinManage {
   void InstallHook();
   bool AddWindow(TSkinWindowHandle window);
   void RemoveWindow(TSkinWindowHandle window);
-  void ClearAllCaptionButtons();
+  void SkinDataLoaded(TSkinData& skinData);
   void SetMdiMax(bool value);
   int CountMdiChildren() const;
   TSkinWindowWork* WindowWork() const { return FWindowWork.get(); }
