@@ -730,6 +730,39 @@ TEST_F(SkinFrame, ANewSkinShowsWithItsButtonsBeforeTheTimedReskin) {
   EXPECT_EQ(frame->CaptionButtons.size(), buttons);
 }
 
+TEST_F(SkinFrame, ADialogsSystemMenuIsTheSkins) {
+  ASSERT_NE(Open(), nullptr);
+  HWND dialog = PlainDialog(form->Handle(), L"Plain dialog");
+  ASSERT_NE(dialog, nullptr);
+  SetForegroundWindow(dialog);
+  ASSERT_TRUE(PumpUntil([&] {
+    TWinSkinForm* f = SkinWindows()->FindSkinForm(dialog);
+    return f != nullptr && f->Phase == phActive;
+  }));
+  static bool seen = false;
+  static UINT type = 0;
+  seen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = FindThreadWindow(L"#32768", nullptr);
+    if (menu == nullptr) return;
+    KillTimer(nullptr, id);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)), 0, TRUE, &item);
+    type = item.fType;
+    seen = true;
+    EndMenu();
+  });
+  RECT r;
+  GetWindowRect(dialog, &r);
+  SendMessageW(dialog, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(r.left + 60, r.top + 10));
+  if (!seen) KillTimer(nullptr, timer);
+  ASSERT_TRUE(seen) << "a menu showed";
+  EXPECT_NE(type & MFT_OWNERDRAW, 0u) << "the skin's, not the system's";
+  DestroyWindow(dialog);
+}
+
 TEST_F(SkinFrame, AReskinLeavesOtherSkinDatasFramesTheirButtons) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);

@@ -168,10 +168,14 @@ bool TSkinWindows::AddWindow(TSkinWindowHandle handle) {
   if (skin == nullptr || skin->SkinEmpty) return false;
   auto* frame = new TWinSkinForm(form);
   frame->Handle = window;
-  if (form != nullptr)
+  if (form != nullptr) {
     frame->SkinForm(skin, form);
-  else
+  } else {
     frame->SkinWindow(skin);
+    // Dialogs, message boxes and the folder picker: the skin's system menu
+    // inside the skin's border, as a form has it.
+    frame->BuildSystemMenu();
+  }
   FSkinForms.push_back(frame);
   // At once rather than posted: a window skinned as it is activated is then
   // fitted to its frame before it first paints, so it never shows the
