@@ -145,7 +145,7 @@ TEST(FrameLayout, EachAlignPlacesTheButton) {
   ASSERT_TRUE(CaptionButtonRect(Button(0, 1, 30, 4), f, r, rightButtonsLeft));
   EXPECT_EQ(r, (TSkinRect{270, 4, 290, 18}));
   ASSERT_TRUE(CaptionButtonRect(Button(0, 1, 52, 4), f, r, rightButtonsLeft));
-  EXPECT_EQ(rightButtonsLeft, 270) << "the largest left edge of the right-anchored buttons";
+  EXPECT_EQ(rightButtonsLeft, 248) << "the smallest left edge: a title ending there clears them all";
   ASSERT_TRUE(CaptionButtonRect(Button(0, 2, 3, 5), f, r, rightButtonsLeft));
   EXPECT_EQ(r, (TSkinRect{27, 5, 47, 19})) << "Align 2 left of the title";
   ASSERT_TRUE(CaptionButtonRect(Button(0, 8, 3, 5), f, r, rightButtonsLeft));

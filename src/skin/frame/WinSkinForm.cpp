@@ -662,6 +662,9 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       if (SkinData->FrameTop)
         PaintBorderPiece(*SkinData->FrameTop, {Metrics.Left, 0, FrameWidth - Metrics.Right, Metrics.Top}, caption,
                          true);
+      // Twice: the title ends left of the right-anchored buttons, and the
+      // buttons beside the title follow where it went.
+      LayoutCaptionButtons();
       PaintCaptionText(CaptionBitmap.Canvas(), {Metrics.Left, 0, FrameWidth - Metrics.Right, Metrics.Top});
       LayoutCaptionButtons();
       PaintCaptionButtons(caption);

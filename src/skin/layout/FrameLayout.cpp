@@ -110,7 +110,7 @@ bool CaptionButtonRect(const TDataSkinSysButton& b, const TCaptionContext& f, TS
       break;
     case 1:
       dx = f.FrameWidth - b.Xcoord, dy = b.Ycoord;
-      rightButtonsLeft = std::max(rightButtonsLeft, dx);
+      rightButtonsLeft = rightButtonsLeft > 0 ? std::min(rightButtonsLeft, dx) : dx;
       break;
     case 2:
     case 8:

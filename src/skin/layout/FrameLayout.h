@@ -87,7 +87,8 @@ struct TCaptionContext {
 bool VisibilityRule(int code, int action, const TCaptionContext& frame, bool second);
 bool IsCaptionButtonVisible(const TDataSkinSysButton& button, const TCaptionContext& frame);
 // The button's rectangle in window coordinates; false when its image is
-// empty. rightButtonsLeft grows to the left edge of a button anchored right.
+// empty. rightButtonsLeft (0 for none yet) becomes the smallest left edge of
+// the buttons anchored right, where a popup's title must end.
 bool CaptionButtonRect(const TDataSkinSysButton& button, const TCaptionContext& frame, TSkinRect& rect,
                        int& rightButtonsLeft);
 // The image a button shows in the caption: 1 when the window is active, 4
