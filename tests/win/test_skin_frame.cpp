@@ -720,6 +720,13 @@ TEST_F(SkinFrame, AReskinOfEqualFrameWidthsTakesTheNewShape) {
   }
 }
 
+TEST_F(SkinFrame, TheMdiButtonsKeepClearOfTheBarsRightEnd) {
+  TWinSkinForm* frame = Open(
+      Variant({{"Bottom=b.bmp\r\n", "Bottom=b.bmp\r\nmenuBar=menu.bmp\r\nTileLeftMenu=2\r\nTileRightMenu=5\r\n"}}));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->CaptionContext().MenuBarEndWidth, 5) << "the bar's right end, where those buttons sit";
+}
+
 TEST_F(SkinFrame, ANewSkinShowsWithItsButtonsBeforeTheTimedReskin) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);

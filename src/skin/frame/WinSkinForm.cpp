@@ -519,7 +519,7 @@ TCaptionContext TWinSkinForm::CaptionContext() const {
   c.FrameWidth = FrameWidth;
   c.Metrics = Metrics;
   c.TextRect = TextRect;
-  c.MenuBarEndWidth = SkinData != nullptr && SkinData->MenuBar ? SkinData->MenuBar->LeftWidth : -1;
+  c.MenuBarEndWidth = SkinData != nullptr && SkinData->MenuBar ? SkinData->MenuBar->RightWidth : -1;
   if (MdiKind == mkFrame && MdiClient != nullptr) {
     BOOL maximised = FALSE;
     SendMessageW(MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
