@@ -813,6 +813,18 @@ TEST_F(SkinFrame, ATimedUnskinWaitsForTheFramesMenuLoop) {
   EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
 }
 
+TEST_F(SkinFrame, ACaptionlessPopupHasNoRegion) {
+  ASSERT_NE(Open(), nullptr);
+  HWND popup = PlainDialog(form->Handle(), L"No caption", WS_POPUP | WS_VISIBLE);
+  ASSERT_NE(popup, nullptr);
+  SetForegroundWindow(popup);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageW(popup, kSkinnedQuery, 0, 0) == 1; }));
+  SetWindowPos(popup, nullptr, 0, 0, 260, 140, SWP_NOMOVE | SWP_NOZORDER);
+  UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(GetWindowRgn(popup, region.get()), ERROR);
+  DestroyWindow(popup);
+}
+
 TEST_F(SkinFrame, MdiChildrenKeepTheirRectanglesThroughMaximiseAndRestore) {
   form = new TSkinnedForm(nullptr, skinFile);
   form->SetFormStyle(fsMDIForm);

@@ -580,6 +580,12 @@ void TWinSkinForm::UpdateWindowRegion() {
   const int w = window.right - window.left, h = window.bottom - window.top;
   if (w <= 0 || h <= 0) return;
   if (MdiKind == mkChild && ShowState != ssNormal) return;
+  if (BorderKind == bkPopup) {
+    // A window without a caption keeps its own shape.
+    if (OwnsRegion) SetWindowRgn(Handle, nullptr, TRUE);
+    OwnsRegion = false;
+    return;
+  }
   if (w == RegionWidth && h == RegionHeight && OwnsRegion) return;
   RegionWidth = w, RegionHeight = h;
   const TDataSkinBorder* left = SkinData->FrameLeft.get();
