@@ -486,6 +486,17 @@ class SkinActivation : public SkinModel {
   }
 };
 
+TEST(SkinFaults, ACaughtFaultIsTracedAndCounted) {
+  std::vector<std::string> trace;
+  test::ScopeExit restore([previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); })] {
+    SetSkinTraceSink(previous);
+  });
+  const std::size_t before = SkinFaultCount();
+  SkinFault("a paint");
+  EXPECT_EQ(SkinFaultCount(), before + 1);
+  EXPECT_EQ(trace, std::vector<std::string>{"Caught a fault in a paint"});
+}
+
 TEST_F(SkinActivation, LoadedWithoutASkinTurnsActiveOff) {
   std::vector<std::string> trace;
   test::ScopeExit restore([previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); })] {

@@ -363,6 +363,7 @@ void TWinSkinForm::SkinControl(TComponent* component, TComponent* container) {
     try {
       wc->HandleNeeded();
     } catch (...) {
+      SkinFault("SkinControl: a control without a window");
       return;
     }
   }
@@ -681,6 +682,7 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       SkinMenuBar->PaintBar(dc, {Metrics.Left, Metrics.Top, FrameWidth - Metrics.Right, Metrics.Top + MenuHeight});
   } catch (...) {
     // A frame that cannot be painted now is painted at the next message.
+    SkinFault("PaintFrame");
   }
   HotItem = nullptr;
 }
@@ -789,6 +791,7 @@ void TWinSkinForm::PaintCaptionButton(TWinSysButton& button) {
     WindowDc dc(Handle, WindowDc::TArea::Window);
     DrawButtonImage(dc.get(), button, image);
   } catch (...) {
+    SkinFault("PaintCaptionButton");
   }
 }
 

@@ -1,6 +1,7 @@
 #include "skin/model/SkinManager.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "skin/model/WinSkinData.h"
@@ -28,6 +29,19 @@ std::string Lower(std::string text) {
 
 void SkinTrace(const std::string& line) {
   if (TraceSink()) TraceSink()(line);
+}
+
+namespace {
+std::atomic<std::size_t> gFaults{0};
+}  // namespace
+
+void SkinFault(const std::string& where) {
+  ++gFaults;
+  SkinTrace("Caught a fault in " + where);
+}
+
+std::size_t SkinFaultCount() {
+  return gFaults;
 }
 
 TSkinTraceSink SetSkinTraceSink(TSkinTraceSink sink) {

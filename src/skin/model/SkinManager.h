@@ -11,6 +11,7 @@
 // SkinTrace.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +28,11 @@ void SkinTrace(const std::string& line);
 using TSkinTraceSink = std::function<void(const std::string& line)>;
 // Returns the previous sink.
 TSkinTraceSink SetSkinTraceSink(TSkinTraceSink sink);
+// A fault the engine caught and carried on from (a paint that could not
+// get its device context): traced, and counted so tests can see none went
+// by unnoticed.
+void SkinFault(const std::string& where);
+std::size_t SkinFaultCount();
 
 class TSkinTimer {
  public:
