@@ -161,6 +161,17 @@ TEST(FrameLayout, EachAlignPlacesTheButton) {
   EXPECT_FALSE(CaptionButtonRect(empty, f, r, rightButtonsLeft));
 }
 
+TEST(FrameLayout, ButtonActionsByTheirNumbers) {
+  const std::pair<int, TCaptionAction> rows[] = {
+      {0, TCaptionAction::Close},        {1, TCaptionAction::Maximize},    {22, TCaptionAction::Maximize},
+      {2, TCaptionAction::Minimize},     {23, TCaptionAction::Minimize},   {3, TCaptionAction::SystemMenu},
+      {11, TCaptionAction::SystemMenu},  {12, TCaptionAction::SystemMenu}, {7, TCaptionAction::MdiMinimize},
+      {60, TCaptionAction::MdiMinimize}, {8, TCaptionAction::MdiRestore},  {61, TCaptionAction::MdiRestore},
+      {9, TCaptionAction::MdiClose},     {62, TCaptionAction::MdiClose},   {30, TCaptionAction::Other},
+      {-1, TCaptionAction::Other}};
+  for (const auto& [number, action] : rows) EXPECT_EQ(CaptionActionOf(number), action) << number;
+}
+
 TEST(FrameLayout, MenuBarButtonsOfAMaximisedChild) {
   TCaptionContext f;
   f.FrameWidth = 300;

@@ -964,36 +964,29 @@ void TWinSkinForm::MdiChildCommand(UINT command) {
 }
 
 void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT screenPoint) {
-  switch (button.ButtonData->Action) {
-    case 0:
+  switch (CaptionActionOf(button.ButtonData->Action)) {
+    case TCaptionAction::Close:
       CloseWindow();
       break;
-    case 1:
-    case 22:
+    case TCaptionAction::Maximize:
       Maximize();
       break;
-    case 2:
-    case 23:
+    case TCaptionAction::Minimize:
       Minimize();
       break;
-    case 3:
-    case 11:
-    case 12:
+    case TCaptionAction::SystemMenu:
       ShowSystemMenu(screenPoint.x + 1, screenPoint.y + 1, true);
       break;
-    case 7:
-    case 60:
+    case TCaptionAction::MdiMinimize:
       MdiChildCommand(SC_MINIMIZE);
       break;
-    case 8:
-    case 61:
+    case TCaptionAction::MdiRestore:
       MdiChildCommand(SC_RESTORE);
       break;
-    case 9:
-    case 62:
+    case TCaptionAction::MdiClose:
       MdiChildCommand(SC_CLOSE);
       break;
-    default:
+    case TCaptionAction::Other:
       PostMessageW(Handle, kSkinnedQuery, static_cast<WPARAM>(button.ButtonData->Action), 0);
       break;
   }

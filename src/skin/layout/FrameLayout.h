@@ -95,6 +95,11 @@ bool CaptionButtonRect(const TDataSkinSysButton& button, const TCaptionContext& 
 // when it is not (1 when the button has fewer than 4).
 int CaptionButtonImage(const TDataSkinSysButton& button, bool active);
 
+// What a caption button does, from its skin's Action number; Other is the
+// window's own to handle.
+enum class TCaptionAction { Close, Maximize, Minimize, SystemMenu, MdiMinimize, MdiRestore, MdiClose, Other };
+TCaptionAction CaptionActionOf(int action);
+
 // Where the title goes in titleRect, for a text of the measured size
 // (prefix, a space and the caption). The result's left and right include the
 // title background's ends.
