@@ -580,7 +580,7 @@ void TWinSkinForm::UpdateWindowRegion() {
   GetWindowRect(Handle, &window);
   const int w = window.right - window.left, h = window.bottom - window.top;
   if (w <= 0 || h <= 0) return;
-  if (MdiKind == mkChild && ShowState != ssNormal) return;
+  if (!WearsFrame()) return;
   if (BorderKind == bkPopup) {
     // A window without a caption keeps its own shape.
     if (OwnsRegion) SetWindowRgn(Handle, nullptr, TRUE);
@@ -639,7 +639,7 @@ void TWinSkinForm::PaintBorderPiece(const TDataSkinBorder& piece, const RECT& re
 
 void TWinSkinForm::PaintFrame(HDC dc) {
   if (Phase != phActive && Phase != phApplyingSkin) return;
-  if (BorderKind == bkPopup || (MdiKind == mkChild && ShowState != ssNormal)) return;
+  if (BorderKind == bkPopup || !WearsFrame()) return;
   if (SkinData == nullptr || SkinData->SkinEmpty) return;
   try {
     WindowDc own;
@@ -1101,7 +1101,7 @@ LRESULT TWinSkinForm::FrameProc(UINT msg, WPARAM wparam, LPARAM lparam) {
   if ((Style & style::Child) != 0 && MdiKind != mkChild) return PassOn(msg, wparam, lparam);
   bool handled = SecondStage(msg, wparam, lparam, result);
   // Third stage: only once activated, and not while minimised.
-  const bool third = !IsIconic(Handle) && !(MdiKind == mkChild && ShowState != ssNormal) && Phase != phAttached;
+  const bool third = !IsIconic(Handle) && WearsFrame() && Phase != phAttached;
   if (third) {
     LRESULT thirdResult = 0;
     if (ThirdStage(msg, wparam, lparam, thirdResult)) return thirdResult;
@@ -1232,7 +1232,7 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
         return true;
       }
       auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam);
-      if ((MdiKind == mkChild && ShowState != ssNormal) || BorderKind == bkPopup) {
+      if (!WearsFrame() || BorderKind == bkPopup) {
         params->rgrc[1] = params->rgrc[0];
         result = WVR_REDRAW;
         return true;
@@ -1256,14 +1256,14 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
     }
     case WM_NCPAINT:
       if (SkinData == nullptr || !SkinData->NCPaintEnabled) return false;
-      if ((MdiKind == mkChild && ShowState != ssNormal) || BorderKind == bkPopup) return false;
+      if (!WearsFrame() || BorderKind == bkPopup) return false;
       PaintFrame();
       result = 0;
       return true;
     case WM_NCACTIVATE:
       Active = wparam != FALSE;
       StartHover(Active);
-      if (!(MdiKind == mkChild && ShowState != ssNormal)) PaintFrame();
+      if (WearsFrame()) PaintFrame();
       result = 1;
       return true;
     case WM_NCMOUSEMOVE:
