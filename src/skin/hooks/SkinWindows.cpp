@@ -265,18 +265,15 @@ void TSkinWindows::DoAction(int action, TSkinData& s) {
       break;
     case TSkinManage::kActionReskin: {
       PurgeDestroyedForms();
-      // Two passes: every frame has its new metrics before any is laid out
-      // again (an MDI frame's children read its flags).
+      // Every frame of s took its new metrics and buttons as s loaded them
+      // (SkinDataLoaded), before any is laid out again here (an MDI frame's
+      // children read its flags).
       std::vector<TWinSkinForm*> concerned;
       for (TWinSkinForm* f : FSkinForms)
         if (f->SkinData == &s) {
           concerned.push_back(f);
           if (ownerOnly) break;
         }
-      for (TWinSkinForm* f : concerned) {
-        f->ClearCaptionButtons();
-        f->LoadFrameMetrics();
-      }
       for (TWinSkinForm* f : concerned) f->ApplySkinChange();
       break;
     }
