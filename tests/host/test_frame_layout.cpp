@@ -145,7 +145,7 @@ TEST(FrameLayout, EachAlignPlacesTheButton) {
   ASSERT_TRUE(CaptionButtonRect(Button(0, 1, 30, 4), f, r, rightButtonsLeft));
   EXPECT_EQ(r, (TSkinRect{270, 4, 290, 18}));
   ASSERT_TRUE(CaptionButtonRect(Button(0, 1, 52, 4), f, r, rightButtonsLeft));
-  EXPECT_EQ(rightButtonsLeft, 270) << "the largest left edge of the right-anchored buttons";
+  EXPECT_EQ(rightButtonsLeft, 248) << "the smallest left edge: a title ending there clears them all";
   ASSERT_TRUE(CaptionButtonRect(Button(0, 2, 3, 5), f, r, rightButtonsLeft));
   EXPECT_EQ(r, (TSkinRect{27, 5, 47, 19})) << "Align 2 left of the title";
   ASSERT_TRUE(CaptionButtonRect(Button(0, 8, 3, 5), f, r, rightButtonsLeft));
@@ -159,6 +159,17 @@ TEST(FrameLayout, EachAlignPlacesTheButton) {
   TDataSkinSysButton empty = Button(0, 0, 1, 1);
   empty.Bitmap = TPixelImage{};
   EXPECT_FALSE(CaptionButtonRect(empty, f, r, rightButtonsLeft));
+}
+
+TEST(FrameLayout, ButtonActionsByTheirNumbers) {
+  const std::pair<int, TCaptionAction> rows[] = {
+      {0, TCaptionAction::Close},        {1, TCaptionAction::Maximize},    {22, TCaptionAction::Maximize},
+      {2, TCaptionAction::Minimize},     {23, TCaptionAction::Minimize},   {3, TCaptionAction::SystemMenu},
+      {11, TCaptionAction::SystemMenu},  {12, TCaptionAction::SystemMenu}, {7, TCaptionAction::MdiMinimize},
+      {60, TCaptionAction::MdiMinimize}, {8, TCaptionAction::MdiRestore},  {61, TCaptionAction::MdiRestore},
+      {9, TCaptionAction::MdiClose},     {62, TCaptionAction::MdiClose},   {30, TCaptionAction::Other},
+      {-1, TCaptionAction::Other}};
+  for (const auto& [number, action] : rows) EXPECT_EQ(CaptionActionOf(number), action) << number;
 }
 
 TEST(FrameLayout, MenuBarButtonsOfAMaximisedChild) {

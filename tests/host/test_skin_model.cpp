@@ -486,6 +486,17 @@ class SkinActivation : public SkinModel {
   }
 };
 
+TEST(SkinFaults, ACaughtFaultIsTracedAndCounted) {
+  std::vector<std::string> trace;
+  test::ScopeExit restore([previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); })] {
+    SetSkinTraceSink(previous);
+  });
+  const std::size_t before = SkinFaultCount();
+  SkinFault("a paint");
+  EXPECT_EQ(SkinFaultCount(), before + 1);
+  EXPECT_EQ(trace, std::vector<std::string>{"Caught a fault in a paint"});
+}
+
 TEST_F(SkinActivation, LoadedWithoutASkinTurnsActiveOff) {
   std::vector<std::string> trace;
   test::ScopeExit restore([previous = SetSkinTraceSink([&trace](const std::string& line) { trace.push_back(line); })] {
@@ -648,7 +659,7 @@ class RecordingWindowWork : public TSkinWindowWork {
     return true;
   }
   void RemoveWindow(TSkinWindowHandle) override { FLog.push_back("remove"); }
-  void ClearAllCaptionButtons() override { FLog.push_back("clear"); }
+  void SkinDataLoaded(TSkinData& skinData) override { FLog.push_back("loaded " + skinData.Name()); }
   void DoAction(int action, TSkinData& skinData) override {
     FLog.push_back("action " + std::to_string(action) + " " + skinData.Name());
   }
@@ -725,7 +736,7 @@ TEST_F(SkinWindowWork, TimedActionsReachTheWindowSide) {
   Timer().Elapse(250);
   skin.ApplySkin();
   Timer().Elapse(250);
-  EXPECT_EQ(log, (std::vector<std::string>{"action 1 S", "action 2 S", "clear", "action 3 S"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"action 1 S", "action 2 S", "loaded S", "action 3 S"}));
 }
 
 TEST_F(SkinWindowWork, OnlyThisFormAndDialogWindowsGetTheirOwnSkinData) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,10 +63,22 @@ const char* kDescription =
     "[ButtonIcon]\r\nAction=3\r\nAlign=3\r\nXcoord=4\r\nYcoord=7\r\nVisibility=0\r\nVisibility1=0\r\n"
     "[MenuBackground]\r\nImage=menu.bmp\r\nLeftWidth=4\r\nTopHeight=4\r\nRightWidth=4\r\nBottomHeight=4\r\n";
 
-Bytes TestSkin() {
+// The test skin, its description edited: each pair replaces text, or adds
+// to the end when the text to replace is empty; leftCorners gives the left
+// piece magenta corners.
+using TEdits = std::vector<std::pair<std::string, std::string>>;
+Bytes TestSkin(const TEdits& edits = {}, bool leftCorners = false) {
+  std::string description = kDescription;
+  for (const auto& [from, to] : edits) {
+    const std::size_t at = from.empty() ? std::string::npos : description.find(from);
+    if (from.empty())
+      description += to;
+    else if (at != std::string::npos)
+      description.replace(at, from.size(), to);
+  }
   return PackSkin(
-      {{"skin.ini", Text(kDescription)},
-       {"l.bmp", Strip(kLeft, 20, {kLeftActive, kLeftInactive}, false)},
+      {{"skin.ini", Text(description)},
+       {"l.bmp", Strip(kLeft, 20, {kLeftActive, kLeftInactive}, false, leftCorners)},
        {"r.bmp", Strip(kRight, 20, {kRightActive}, false)},
        {"t.bmp", Strip(12, kTop, {kTopActive, kTopInactive}, true, true)},
        {"b.bmp", Strip(20, kBottom, {kBottomActive}, true)},
@@ -79,16 +92,28 @@ Bytes TestSkin() {
 // form loads, with the stored settings in their order.
 class TSkinnedForm : public TForm {
  public:
-  TSkinnedForm(TComponent* owner, const std::string& skinFile) : TForm(owner) {
+  TSkinnedForm(TComponent* owner, const std::string& skinFile, bool withMenu = false,
+               TSkinFormType type = TSkinFormType::sfMainform)
+      : TForm(owner) {
     BeginLoading();
     SetText("A skinned test form");
+    if (withMenu) {
+      auto* menu = new TMainMenu(this);
+      auto* file = new TMenuItem(this);
+      file->SetCaption("&File");
+      menu->Items()->Add(file);
+      auto* exit = new TMenuItem(this);
+      exit->SetCaption("E&xit");
+      file->Add(exit);
+      SetMenu(menu);
+    }
     SetBorderStyle(bsSingle);
     SetClientSize(300, 200);
     SetBounds(200, 150, Width(), Height());
     Skin = new TSkinData(this);
     Skin->SetActive(true);
     Skin->SetSkinFile(skinFile);
-    Skin->SetSkinFormtype(TSkinFormType::sfMainform);
+    Skin->SetSkinFormtype(type);
     EndLoading();
   }
   TSkinData* Skin;
@@ -107,17 +132,48 @@ class SkinFrame : public GdiBalancedTest {
     form = nullptr;
     FreeSkinManager();
     std::filesystem::remove(skinFile);
+    for (const std::string& v : variants) std::filesystem::remove(v);
     GdiBalancedTest::TearDown();
   }
 
   // The form shown and skinned by its first activation.
-  TWinSkinForm* Open() {
+  TWinSkinForm* Open(const std::string& file = {}, bool withMenu = false) {
     // The pointer away from where the window comes: a button under it would
     // be hot, and a hot button's picture is made when it first shows.
     SetCursorPos(1200, 1000);
-    form = new TSkinnedForm(nullptr, skinFile);
+    form = new TSkinnedForm(nullptr, file.empty() ? skinFile : file, withMenu);
     form->Show();
-    return WaitForFrame(form->Handle());
+    TWinSkinForm* frame = WaitForFrame(form->Handle());
+    if (frame != nullptr && !PumpUntil([&] { return frame->Active; })) return nullptr;
+    return frame;
+  }
+  // A variant of the test skin, removed with the fixture.
+  std::string Variant(const TEdits& edits, bool leftCorners = false) {
+    variants.push_back(
+        WriteSkin("pellamy-frame-variant-" + std::to_string(variants.size()) + ".tmp", TestSkin(edits, leftCorners)));
+    return variants.back();
+  }
+
+  // Mouse messages as the window gets them, at points of the window.
+  LRESULT Send(UINT msg, WPARAM hit, POINT windowPoint) const {
+    const POINT p = Screen(windowPoint.x, windowPoint.y);
+    return SendMessageW(form->Handle(), msg, hit, MAKELPARAM(p.x, p.y));
+  }
+  // Takes a message the frame posted to the window, so it does not run.
+  bool TakePosted(UINT msg) const {
+    MSG m;
+    return PeekMessageW(&m, form->Handle(), msg, msg, PM_REMOVE) != FALSE;
+  }
+  static POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+  static RECT ButtonBounds(TWinSkinForm& frame, int action) {
+    frame.PaintFrame();
+    for (auto& b : frame.CaptionButtons)
+      if (b->ButtonData->Action == action) return b->Bounds;
+    return RECT{};
+  }
+  bool RegionHas(int x, int y) const {
+    UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
+    return GetWindowRgn(form->Handle(), region.get()) != ERROR && PtInRegion(region.get(), x, y);
   }
 
   RECT WindowRect() const {
@@ -143,6 +199,7 @@ class SkinFrame : public GdiBalancedTest {
   }
 
   std::string skinFile;
+  std::vector<std::string> variants;
   TSkinnedForm* form = nullptr;
 };
 
@@ -390,13 +447,14 @@ INT_PTR CALLBACK PlainDialogProc(HWND dialog, UINT msg, WPARAM, LPARAM) {
   return FALSE;
 }
 
-HWND PlainDialog(HWND owner, const wchar_t* caption) {
+HWND PlainDialog(HWND owner, const wchar_t* caption,
+                 DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE) {
   struct alignas(4) {
     DLGTEMPLATE tmpl;
     WORD menu, cls;
     wchar_t title[64];
   } t{};
-  t.tmpl.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;
+  t.tmpl.style = style;
   t.tmpl.cx = 120;
   t.tmpl.cy = 60;
   wcsncpy(t.title, caption, 63);
@@ -566,6 +624,239 @@ TEST_F(SkinFrame, MdiChildrenGetFramesOfTheirOwn) {
   delete child;
   SkinWindows()->PurgeDestroyedForms();
   EXPECT_EQ(SkinManager->CountMdiChildren(), 0) << "a child's frame goes with it";
+}
+
+TEST_F(SkinFrame, OnlyThePressedButtonActsOnRelease) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const POINT close = Centre(ButtonBounds(*frame, 0));
+  const struct {
+    POINT Down;
+    bool Closes;
+    const char* What;
+  } rows[] = {{Centre(ButtonBounds(*frame, 2)), false, "pressed on minimise"},
+              {{kLeft + 60, 15}, false, "pressed on the bare caption"},
+              {close, true, "pressed on close"}};
+  for (const auto& row : rows) {
+    Send(WM_NCLBUTTONDOWN, HTNOWHERE, row.Down);
+    Send(WM_NCMOUSEMOVE, HTNOWHERE, close);
+    Send(WM_NCLBUTTONUP, HTNOWHERE, close);
+    EXPECT_EQ(TakePosted(WM_CLOSE), row.Closes) << row.What;
+    EXPECT_FALSE(TakePosted(WM_SYSCOMMAND)) << row.What;
+  }
+}
+
+TEST_F(SkinFrame, ADoubleClickMaximisesOnlyOnTheCaption) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const RECT r = WindowRect();
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  const struct {
+    WPARAM Hit;
+    POINT At;
+    bool Maximises;
+  } rows[] = {{HTLEFT, {2, h / 2}, false},
+              {HTBOTTOM, {w / 2, h - 2}, false},
+              {HTMENU, {w / 2, kTop + 2}, false},
+              {HTCAPTION, {kLeft + 60, 15}, true}};
+  for (const auto& row : rows) {
+    Send(WM_NCLBUTTONDBLCLK, row.Hit, row.At);
+    EXPECT_EQ(TakePosted(WM_SYSCOMMAND), row.Maximises) << "hit " << row.Hit;
+  }
+}
+
+TEST_F(SkinFrame, AnExtraCaptionButtonsClickReachesTheWindow) {
+  // A button of an action the frame has no use for, left of the title.
+  TWinSkinForm* frame = Open(Variant({{"",
+                                       "[ButtonExtra]\r\nAction=30\r\nAlign=0\r\nXcoord=26\r\nYcoord=5\r\n"
+                                       "Visibility=0\r\nVisibility1=0\r\nframe=4\r\nButtonImage=close.bmp\r\n"}}));
+  ASSERT_NE(frame, nullptr);
+  static WPARAM heard = 0;
+  heard = 0;
+  form->AddWindowHook(&heard, [](TMessage& m, const TWndMethod& next) {
+    if (m.Msg == kSkinnedQuery && m.LParam == 0 && m.WParam != 0) heard = m.WParam;
+    next(m);
+  });
+  const POINT extra = Centre(ButtonBounds(*frame, 30));
+  ASSERT_GT(extra.x, 0) << "the extra button is shown";
+  Send(WM_NCLBUTTONDOWN, HTCAPTION, extra);
+  Send(WM_NCLBUTTONUP, HTCAPTION, extra);
+  EXPECT_TRUE(PumpUntil([] { return heard == 30; })) << "the window hears of the button's action";
+  form->RemoveWindowHook(&heard);
+}
+
+TEST_F(SkinFrame, TheRegionFollowsMaximisingAndResizing) {
+  // Transparent corners on the left piece too: the region is read from the
+  // pieces, never from what the screen showed.
+  TWinSkinForm* frame = Open(Variant({{"LeftTrans=0", "LeftTrans=1"}}, true));
+  ASSERT_NE(frame, nullptr);
+  ASSERT_FALSE(RegionHas(kLeft + 1, 1)) << "the caption's corner";
+  ASSERT_FALSE(RegionHas(1, 1)) << "the left piece's corner";
+  const RECT normal = WindowRect();
+  SetWindowPos(form->Handle(), nullptr, 0, 0, normal.right - normal.left, normal.bottom - normal.top + 40,
+               SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_TRUE(PumpUntil([&] { return !RegionHas(1, 1) && RegionHas(kLeft + 150, kTop + 220); }))
+      << "a resize that keeps the width keeps the corners cut";
+
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; }));
+  const RECT r = WindowRect();
+  EXPECT_TRUE(PumpUntil([&] { return RegionHas(r.right - r.left - 2, r.bottom - r.top - 2); }))
+      << "the maximised window's whole size, not its former rectangle";
+  EXPECT_FALSE(RegionHas(1, 1));
+}
+
+TEST_F(SkinFrame, AReskinOfEqualFrameWidthsTakesTheNewShape) {
+  ASSERT_NE(Open(), nullptr);
+  const std::string square = Variant({{"TopTrans=1", "TopTrans=0"}});
+  const struct {
+    std::string File;
+    bool CornerShown;
+  } rows[] = {{square, true}, {skinFile, false}};
+  for (const auto& row : rows) {
+    form->Skin->SetSkinFile(row.File);
+    SkinManager->DoPendingAction();
+    EXPECT_EQ(RegionHas(kLeft + 1, 1), row.CornerShown) << row.File;
+  }
+}
+
+TEST_F(SkinFrame, TheMdiButtonsKeepClearOfTheBarsRightEnd) {
+  TWinSkinForm* frame = Open(
+      Variant({{"Bottom=b.bmp\r\n", "Bottom=b.bmp\r\nmenuBar=menu.bmp\r\nTileLeftMenu=2\r\nTileRightMenu=5\r\n"}}));
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->CaptionContext().MenuBarEndWidth, 5) << "the bar's right end, where those buttons sit";
+}
+
+TEST_F(SkinFrame, ANewSkinShowsWithItsButtonsBeforeTheTimedReskin) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const std::size_t buttons = frame->CaptionButtons.size();
+  form->Skin->SetSkinFile(Variant({{"Xcoord=6", "Xcoord=40"}}));
+  // The reskin is still due: what paints now is the new skin whole.
+  EXPECT_EQ(ButtonBounds(*frame, 0).left, 40);
+  EXPECT_EQ(frame->CaptionButtons.size(), buttons);
+}
+
+TEST_F(SkinFrame, ADialogsSystemMenuIsTheSkins) {
+  ASSERT_NE(Open(), nullptr);
+  HWND dialog = PlainDialog(form->Handle(), L"Plain dialog");
+  ASSERT_NE(dialog, nullptr);
+  SetForegroundWindow(dialog);
+  ASSERT_TRUE(PumpUntil([&] {
+    TWinSkinForm* f = SkinWindows()->FindSkinForm(dialog);
+    return f != nullptr && f->Phase == phActive;
+  }));
+  static bool seen = false;
+  static UINT type = 0;
+  seen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = FindThreadWindow(L"#32768", nullptr);
+    if (menu == nullptr) return;
+    KillTimer(nullptr, id);
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)), 0, TRUE, &item);
+    type = item.fType;
+    seen = true;
+    EndMenu();
+  });
+  RECT r;
+  GetWindowRect(dialog, &r);
+  SendMessageW(dialog, WM_NCRBUTTONDOWN, HTCAPTION, MAKELPARAM(r.left + 60, r.top + 10));
+  if (!seen) KillTimer(nullptr, timer);
+  ASSERT_TRUE(seen) << "a menu showed";
+  EXPECT_NE(type & MFT_OWNERDRAW, 0u) << "the skin's, not the system's";
+  DestroyWindow(dialog);
+}
+
+TEST_F(SkinFrame, AReskinLeavesOtherSkinDatasFramesTheirButtons) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  auto other = std::make_unique<TSkinnedForm>(nullptr, Variant({}), false, TSkinFormType::sfOnlyThisForm);
+  other->Show();
+  TWinSkinForm* otherFrame = WaitForFrame(other->Handle());
+  ASSERT_NE(otherFrame, nullptr);
+  ASSERT_EQ(otherFrame->SkinData, other->Skin);
+  const std::size_t buttons = otherFrame->CaptionButtons.size();
+  ASSERT_GT(buttons, 0u);
+  form->Skin->SetSkinFile(Variant({{"TopTrans=1", "TopTrans=0"}}));
+  SkinManager->DoPendingAction();
+  EXPECT_EQ(otherFrame->CaptionButtons.size(), buttons);
+  EXPECT_GT(frame->CaptionButtons.size(), 0u) << "the changed skin's frame has its new buttons";
+}
+
+TEST_F(SkinFrame, ATimedUnskinWaitsForTheFramesMenuLoop) {
+  TWinSkinForm* frame = Open({}, true);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_NE(frame->SkinMenuBar, nullptr);
+  // "No skin", then the bar's drop-down opened before the unskin is due,
+  // and kept open past that time.
+  static TSkinnedForm* shown = nullptr;
+  static DWORD opened = 0;
+  shown = form;
+  opened = 0;
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    if (FindThreadWindow(L"#32768", nullptr) == nullptr) return;
+    if (opened == 0) {
+      opened = GetTickCount();
+      shown->Skin->SetActive(false);
+    } else if (GetTickCount() - opened > 4 * TSkinManage::kActionInterval) {
+      KillTimer(nullptr, id);
+      EndMenu();
+    }
+  });
+  SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, 'f');
+  ASSERT_NE(opened, 0u) << "the drop-down showed";
+  EXPECT_TRUE(PumpUntil([&] { return SkinWindows()->FindSkinForm(form->Handle()) == nullptr; }))
+      << "unskinned once the loop is over";
+  EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+}
+
+TEST_F(SkinFrame, ACaptionlessPopupHasNoRegion) {
+  ASSERT_NE(Open(), nullptr);
+  HWND popup = PlainDialog(form->Handle(), L"No caption", WS_POPUP | WS_VISIBLE);
+  ASSERT_NE(popup, nullptr);
+  SetForegroundWindow(popup);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageW(popup, kSkinnedQuery, 0, 0) == 1; }));
+  SetWindowPos(popup, nullptr, 0, 0, 260, 140, SWP_NOMOVE | SWP_NOZORDER);
+  UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(GetWindowRgn(popup, region.get()), ERROR);
+  DestroyWindow(popup);
+}
+
+TEST_F(SkinFrame, MdiChildrenKeepTheirRectanglesThroughMaximiseAndRestore) {
+  form = new TSkinnedForm(nullptr, skinFile);
+  form->SetFormStyle(fsMDIForm);
+  form->SetBounds(100, 100, 500, 400);
+  form->Show();
+  ASSERT_NE(WaitForFrame(form->Handle()), nullptr);
+  auto* child = new TForm(form);
+  child->SetText("Child");
+  child->SetBounds(10, 10, 200, 150);
+  child->SetFormStyle(fsMDIChild);
+  child->Show();
+  ASSERT_TRUE(PumpUntil([&] {
+    TWinSkinForm* f = SkinWindows()->FindSkinForm(child->Handle());
+    return f != nullptr && f->Phase == phActive;
+  }));
+  const auto placed = [&] {
+    RECT r;
+    GetWindowRect(child->Handle(), &r);
+    MapWindowPoints(HWND_DESKTOP, form->ClientHandle(), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT before = placed();
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
+    PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) == FALSE && !SkinManager->MdiMaximized; }));
+    const RECT after = placed();
+    EXPECT_TRUE(EqualRect(&after, &before) != FALSE)
+        << "cycle " << cycle << ": " << after.left << "," << after.top << " " << after.right - after.left << "x"
+        << after.bottom - after.top;
+  }
 }
 
 // Our own skin on the main window: its client size is exactly what it was

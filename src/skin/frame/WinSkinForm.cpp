@@ -364,6 +364,7 @@ void TWinSkinForm::SkinControl(TComponent* component, TComponent* container) {
     try {
       wc->HandleNeeded();
     } catch (...) {
+      SkinFault("SkinControl: a control without a window");
       return;
     }
   }
@@ -493,6 +494,7 @@ void TWinSkinForm::MakeCaptionIcon() {
 
 void TWinSkinForm::ClearCaptionButtons() {
   HotItem = nullptr;
+  PressedItem = nullptr;
   CaptionButtons.clear();
 }
 
@@ -524,7 +526,7 @@ TCaptionContext TWinSkinForm::CaptionContext() const {
   c.FrameWidth = FrameWidth;
   c.Metrics = Metrics;
   c.TextRect = TextRect;
-  c.MenuBarEndWidth = SkinData != nullptr && SkinData->MenuBar ? SkinData->MenuBar->LeftWidth : -1;
+  c.MenuBarEndWidth = SkinData != nullptr && SkinData->MenuBar ? SkinData->MenuBar->RightWidth : -1;
   if (MdiKind == mkFrame && MdiClient != nullptr) {
     BOOL maximised = FALSE;
     SendMessageW(MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
@@ -584,8 +586,15 @@ void TWinSkinForm::UpdateWindowRegion() {
   GetWindowRect(Handle, &window);
   const int w = window.right - window.left, h = window.bottom - window.top;
   if (w <= 0 || h <= 0) return;
-  if (MdiKind == mkChild && ShowState != ssNormal) return;
-  if (w == RegionWidth && h == RegionHeight && MdiKind != mkChild && Phase != phApplyingSkin && OwnsRegion) return;
+  if (!WearsFrame()) return;
+  if (BorderKind == bkPopup) {
+    // A window without a caption keeps its own shape.
+    if (OwnsRegion) SetWindowRgn(Handle, nullptr, TRUE);
+    OwnsRegion = false;
+    return;
+  }
+  if (w == RegionWidth && h == RegionHeight && OwnsRegion) return;
+  RegionWidth = w, RegionHeight = h;
   const TDataSkinBorder* left = SkinData->FrameLeft.get();
   const TDataSkinBorder* right = SkinData->FrameRight.get();
   const TDataSkinBorder* top = SkinData->FrameTop.get();
@@ -593,7 +602,6 @@ void TWinSkinForm::UpdateWindowRegion() {
   const auto trans = [](const TDataSkinBorder* p) { return p != nullptr && p->Trans == 1 && Usable(p); };
   UniqueRgn region(CreateRectRgn(0, 0, w, h));
   if (trans(left) || trans(right) || trans(top)) {
-    RegionWidth = w, RegionHeight = h;
     region.reset(CreateRectRgn(Metrics.Left, Metrics.Top, w - Metrics.Right, h - Metrics.Bottom));
     const auto add = [&](UniqueRgn part) {
       if (part) CombineRgn(region.get(), region.get(), part.get(), RGN_OR);
@@ -613,15 +621,10 @@ void TWinSkinForm::UpdateWindowRegion() {
       add(piece(right, {w - Metrics.Right, 0, w, h}, false, trans(right) && h > 1));
       add(piece(bottom, {Metrics.Left, h - Metrics.Bottom, w - Metrics.Right, h}, true,
                 bottom != nullptr && bottom->Trans == 1 && Metrics.Bottom >= 2));
+      // From the piece, never from the composed caption: that was read back
+      // from the screen, where the region had already cut the corners.
       const RECT caption{Metrics.Left, 0, w - Metrics.Right, Metrics.Top};
-      if (trans(top) && Metrics.Top > 1 && caption.right > caption.left) {
-        if (!CaptionBitmap.Empty() && CaptionBitmap.Width() == w && CaptionBitmap.Height() == Metrics.Top)
-          add(RegionFromBitmap(CaptionBitmap, 0, 0, 1, 1, 1, static_cast<TColor>(kSkinTransparentColor)));
-        else
-          add(piece(top, caption, true, true));
-      } else {
-        add(piece(top, caption, true, false));
-      }
+      add(piece(top, caption, true, trans(top) && Metrics.Top > 1));
     }
   }
   // The window owns the region from here and frees the one it had.
@@ -642,7 +645,7 @@ void TWinSkinForm::PaintBorderPiece(const TDataSkinBorder& piece, const RECT& re
 
 void TWinSkinForm::PaintFrame(HDC dc) {
   if (Phase != phActive && Phase != phApplyingSkin) return;
-  if (BorderKind == bkPopup || (MdiKind == mkChild && ShowState != ssNormal)) return;
+  if (BorderKind == bkPopup || !WearsFrame()) return;
   if (SkinData == nullptr || SkinData->SkinEmpty) return;
   try {
     WindowDc own;
@@ -672,6 +675,9 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       if (SkinData->FrameTop)
         PaintBorderPiece(*SkinData->FrameTop, {Metrics.Left, 0, FrameWidth - Metrics.Right, Metrics.Top}, caption,
                          true);
+      // Twice: the title ends left of the right-anchored buttons, and the
+      // buttons beside the title follow where it went.
+      LayoutCaptionButtons();
       PaintCaptionText(CaptionBitmap.Canvas(), {Metrics.Left, 0, FrameWidth - Metrics.Right, Metrics.Top});
       LayoutCaptionButtons();
       PaintCaptionButtons(caption);
@@ -682,6 +688,7 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       SkinMenuBar->PaintBar(dc, {Metrics.Left, Metrics.Top, FrameWidth - Metrics.Right, Metrics.Top + MenuHeight});
   } catch (...) {
     // A frame that cannot be painted now is painted at the next message.
+    SkinFault("PaintFrame");
   }
   HotItem = nullptr;
 }
@@ -790,6 +797,7 @@ void TWinSkinForm::PaintCaptionButton(TWinSysButton& button) {
     WindowDc dc(Handle, WindowDc::TArea::Window);
     DrawButtonImage(dc.get(), button, image);
   } catch (...) {
+    SkinFault("PaintCaptionButton");
   }
 }
 
@@ -829,10 +837,12 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       if (item != nullptr) {
         if (!Active) SetForegroundWindow(Handle);
         item->MouseDown();
+        PressedItem = dynamic_cast<TWinSysButton*>(item);
         if (auto* menuButton = dynamic_cast<TMenuBtn*>(item)) SkinMenuBar->OpenButtonMenu(*menuButton);
         result = 0;
         return true;
       }
+      PressedItem = nullptr;
       if (wparam == HTMENU && SkinMenuBar) {
         // The system would track its own bar, which it laid out elsewhere.
         result = 0;
@@ -844,10 +854,12 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
         return true;
       }
       return false;
-    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONUP: {
+      const bool pressedHere = item != nullptr && item == PressedItem;
+      PressedItem = nullptr;
       if (item != nullptr) {
         auto* button = dynamic_cast<TWinSysButton*>(item);
-        if (item == HotItem && button != nullptr) {
+        if (pressedHere && button != nullptr) {
           item->MouseUp();
           ButtonAction(*button, {PointX(lparam), PointY(lparam)});
         }
@@ -855,12 +867,19 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
         return true;
       }
       return false;
+    }
     case WM_NCLBUTTONDBLCLK:
       if (item != nullptr) {
         // The second press of a double click on a button is a press.
         item->MouseDown();
+        PressedItem = dynamic_cast<TWinSysButton*>(item);
         result = 0;
         return true;
+      }
+      if (wparam != HTCAPTION) {
+        // Only the caption maximises; the system's bar is not ours to track.
+        result = 0;
+        return wparam == HTMENU && SkinMenuBar;
       }
       if (ShowState == ssMaximized || ShowState == ssMinimized) {
         Restore();
@@ -951,36 +970,29 @@ void TWinSkinForm::MdiChildCommand(UINT command) {
 }
 
 void TWinSkinForm::ButtonAction(TWinSysButton& button, POINT screenPoint) {
-  switch (button.ButtonData->Action) {
-    case 0:
+  switch (CaptionActionOf(button.ButtonData->Action)) {
+    case TCaptionAction::Close:
       CloseWindow();
       break;
-    case 1:
-    case 22:
+    case TCaptionAction::Maximize:
       Maximize();
       break;
-    case 2:
-    case 23:
+    case TCaptionAction::Minimize:
       Minimize();
       break;
-    case 3:
-    case 11:
-    case 12:
+    case TCaptionAction::SystemMenu:
       ShowSystemMenu(screenPoint.x + 1, screenPoint.y + 1, true);
       break;
-    case 7:
-    case 60:
+    case TCaptionAction::MdiMinimize:
       MdiChildCommand(SC_MINIMIZE);
       break;
-    case 8:
-    case 61:
+    case TCaptionAction::MdiRestore:
       MdiChildCommand(SC_RESTORE);
       break;
-    case 9:
-    case 62:
+    case TCaptionAction::MdiClose:
       MdiChildCommand(SC_CLOSE);
       break;
-    default:
+    case TCaptionAction::Other:
       PostMessageW(Handle, kSkinnedQuery, static_cast<WPARAM>(button.ButtonData->Action), 0);
       break;
   }
@@ -1020,7 +1032,8 @@ LRESULT TWinSkinForm::FrameProc(UINT msg, WPARAM wparam, LPARAM lparam) {
   // First stage: always.
   switch (msg) {
     case kSkinnedQuery:
-      if (lparam == 0 && wparam != 0) return 0;  // a button's posted action: nothing of ours
+      // A caption button's action the frame has no use for: the window's.
+      if (lparam == 0 && wparam != 0) return PassOn(msg, wparam, lparam);
       return 1;
     case WM_ERASEBKGND: {
       result = PassOn(msg, wparam, lparam);
@@ -1094,7 +1107,7 @@ LRESULT TWinSkinForm::FrameProc(UINT msg, WPARAM wparam, LPARAM lparam) {
   if ((Style & style::Child) != 0 && MdiKind != mkChild) return PassOn(msg, wparam, lparam);
   bool handled = SecondStage(msg, wparam, lparam, result);
   // Third stage: only once activated, and not while minimised.
-  const bool third = !IsIconic(Handle) && !(MdiKind == mkChild && ShowState != ssNormal) && Phase != phAttached;
+  const bool third = !IsIconic(Handle) && WearsFrame() && Phase != phAttached;
   if (third) {
     LRESULT thirdResult = 0;
     if (ThirdStage(msg, wparam, lparam, thirdResult)) return thirdResult;
@@ -1108,7 +1121,8 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
     case WM_SIZE:
       result = PassOn(msg, wparam, lparam);
       ShowState = wparam == SIZE_MINIMIZED ? ssMinimized : wparam == SIZE_MAXIMIZED ? ssMaximized : ssNormal;
-      if (ShowState == ssNormal && !(MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) &&
+      // A maximised window wears the shape of its new size too.
+      if (ShowState != ssMinimized && !(MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized) &&
           (Phase == phActive || Phase == phApplyingSkin))
         UpdateWindowRegion();
       return true;
@@ -1224,7 +1238,7 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
         return true;
       }
       auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lparam);
-      if ((MdiKind == mkChild && ShowState != ssNormal) || BorderKind == bkPopup) {
+      if (!WearsFrame() || BorderKind == bkPopup) {
         params->rgrc[1] = params->rgrc[0];
         result = WVR_REDRAW;
         return true;
@@ -1248,14 +1262,14 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
     }
     case WM_NCPAINT:
       if (SkinData == nullptr || !SkinData->NCPaintEnabled) return false;
-      if ((MdiKind == mkChild && ShowState != ssNormal) || BorderKind == bkPopup) return false;
+      if (!WearsFrame() || BorderKind == bkPopup) return false;
       PaintFrame();
       result = 0;
       return true;
     case WM_NCACTIVATE:
       Active = wparam != FALSE;
       StartHover(Active);
-      if (!(MdiKind == mkChild && ShowState != ssNormal)) PaintFrame();
+      if (WearsFrame()) PaintFrame();
       result = 1;
       return true;
     case WM_NCMOUSEMOVE:
@@ -1364,6 +1378,8 @@ void TWinSkinForm::ApplySkinChange() {
   }
   for (TSkinControl* c : std::vector<TSkinControl*>(Controls)) c->SkinChanged();
   Phase = phApplyingSkin;
+  // The new skin's shape, even at the same size.
+  RegionWidth = RegionHeight = 0;
   if (FrameSkinned) {
     FitWindowToFrame(true);
     Phase = phActive;

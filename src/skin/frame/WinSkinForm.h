@@ -122,6 +122,9 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
 
   // What the frame looks like to the portable rules now.
   TCaptionContext CaptionContext() const;
+  // The skin's frame is on the window now: an MDI child maximised or
+  // minimised wears the system's, out of sight or iconic.
+  bool WearsFrame() const { return !(MdiKind == mkChild && ShowState != ssNormal); }
 
   // Menus (SkinSystemMenu.cpp): the owner-drawn system menu, the form's
   // popup menus drawn by the skin or given back, the items of the window's
@@ -150,13 +153,15 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   std::uint32_t Style = 0;
   unsigned Capabilities = 0;
   int BorderKind = bkEdged;
-  int MdiKind = mkNone;
+  TMdiKind MdiKind = mkNone;
   int ShowState = ssNormal;
   bool Active = false;
-  int Phase = phAttached;
+  TFramePhase Phase = phAttached;
   bool RightToLeft = false;
   bool Tracking = false;
   TNCObject* HotItem = nullptr;
+  // The caption button the left button went down on: only it acts on release.
+  TNCObject* PressedItem = nullptr;
   std::vector<std::unique_ptr<TWinSysButton>> CaptionButtons;
   std::unique_ptr<TWinSkinMenu> SkinMenuBar;
   HMENU MenuHandle = nullptr;

@@ -5,6 +5,7 @@
 
 #include "gui/forms/Application.h"
 #include "gui/forms/Forms.h"
+#include "skin/frame/MenuLoopHook.h"
 
 namespace pellamy {
 
@@ -167,10 +168,14 @@ bool TSkinWindows::AddWindow(TSkinWindowHandle handle) {
   if (skin == nullptr || skin->SkinEmpty) return false;
   auto* frame = new TWinSkinForm(form);
   frame->Handle = window;
-  if (form != nullptr)
+  if (form != nullptr) {
     frame->SkinForm(skin, form);
-  else
+  } else {
     frame->SkinWindow(skin);
+    // Dialogs, message boxes and the folder picker: the skin's system menu
+    // inside the skin's border, as a form has it.
+    frame->BuildSystemMenu();
+  }
   FSkinForms.push_back(frame);
   // At once rather than posted: a window skinned as it is activated is then
   // fitted to its frame before it first paints, so it never shows the
@@ -212,8 +217,12 @@ void TSkinWindows::PurgeDestroyedForms() {
     if (FSkinForms[i]->Phase == phDestroyed) Free(FSkinForms[i]);
 }
 
-void TSkinWindows::ClearAllCaptionButtons() {
-  for (TWinSkinForm* f : FSkinForms) f->ClearCaptionButtons();
+void TSkinWindows::SkinDataLoaded(TSkinData& skinData) {
+  for (TWinSkinForm* f : FSkinForms)
+    if (f->SkinData == &skinData) {
+      f->ClearCaptionButtons();
+      f->LoadFrameMetrics();
+    }
 }
 
 void TSkinWindows::Unskin(TWinSkinForm* form) {
@@ -256,18 +265,15 @@ void TSkinWindows::DoAction(int action, TSkinData& s) {
       break;
     case TSkinManage::kActionReskin: {
       PurgeDestroyedForms();
-      // Two passes: every frame has its new metrics before any is laid out
-      // again (an MDI frame's children read its flags).
+      // Every frame of s took its new metrics and buttons as s loaded them
+      // (SkinDataLoaded), before any is laid out again here (an MDI frame's
+      // children read its flags).
       std::vector<TWinSkinForm*> concerned;
       for (TWinSkinForm* f : FSkinForms)
         if (f->SkinData == &s) {
           concerned.push_back(f);
           if (ownerOnly) break;
         }
-      for (TWinSkinForm* f : concerned) {
-        f->ClearCaptionButtons();
-        f->LoadFrameMetrics();
-      }
       for (TWinSkinForm* f : concerned) f->ApplySkinChange();
       break;
     }
@@ -288,12 +294,13 @@ void TSkinWindows::SetMdiMax(bool value) {
     } else if (f->ShowState == ssMinimized) {
       f->SetCaptionStyles(true);
     } else {
+      // The system gives a restored child back the rectangle it had, the
+      // skin's frame included: only the caption comes off again.
       f->ShowState = ssNormal;
-      f->FitWindowToFrame(false);
       f->SetCaptionStyles(false);
-      if (!f->OwnsRegion)
-        SetWindowPos(f->Handle, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      SetWindowPos(f->Handle, nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      f->UpdateWindowRegion();
     }
   }
   SkinTrace(value ? "***** SetMdiMax True" : "***** SetMdiMax Flase");
@@ -302,6 +309,14 @@ void TSkinWindows::SetMdiMax(bool value) {
 int TSkinWindows::CountMdiChildren() const {
   return static_cast<int>(
       std::count_if(FSkinForms.begin(), FSkinForms.end(), [](const TWinSkinForm* f) { return f->MdiKind == mkChild; }));
+}
+
+bool TSkinWindows::InModalLoop() const {
+  if (MenuLoopFrame() != nullptr) return true;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) &&
+         (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_INMOVESIZE)) != 0;
 }
 
 void TSkinWindows::AddPopupWindow(HWND window) {

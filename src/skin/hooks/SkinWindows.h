@@ -36,10 +36,11 @@ class TSkinWindows : public TSkinWindowWork, public TPopupBackgrounds {
   void InstallHook() override;
   bool AddWindow(TSkinWindowHandle window) override;
   void RemoveWindow(TSkinWindowHandle window) override;
-  void ClearAllCaptionButtons() override;
+  void SkinDataLoaded(TSkinData& skinData) override;
   void DoAction(int action, TSkinData& skinData) override;
   void SetMdiMax(bool value) override;
   int CountMdiChildren() const override;
+  bool InModalLoop() const override;
 
   bool AddForm(TForm* form);
   TWinSkinForm* FindSkinForm(HWND window) const;

@@ -76,6 +76,7 @@ bool TWinSkinPopMenu::PaintBorder() {
     WindowDc dc(Handle, WindowDc::TArea::Window);
     CopyFrame(dc.get());
   } catch (...) {
+    SkinFault("the popup menu's border");
   }
   return true;
 }
@@ -123,6 +124,7 @@ LRESULT TWinSkinPopMenu::PopupWndProc(UINT msg, WPARAM wparam, LPARAM lparam) {
             WindowDc dc(Handle, WindowDc::TArea::Window);
             CopyFrame(dc.get());
           } catch (...) {
+            SkinFault("the popup menu's border");
           }
         }
       }

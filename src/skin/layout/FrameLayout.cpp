@@ -99,6 +99,34 @@ bool IsCaptionButtonVisible(const TDataSkinSysButton& b, const TCaptionContext& 
   return visible;
 }
 
+TCaptionAction CaptionActionOf(int action) {
+  switch (action) {
+    case 0:
+      return TCaptionAction::Close;
+    case 1:
+    case 22:
+      return TCaptionAction::Maximize;
+    case 2:
+    case 23:
+      return TCaptionAction::Minimize;
+    case 3:
+    case 11:
+    case 12:
+      return TCaptionAction::SystemMenu;
+    case 7:
+    case 60:
+      return TCaptionAction::MdiMinimize;
+    case 8:
+    case 61:
+      return TCaptionAction::MdiRestore;
+    case 9:
+    case 62:
+      return TCaptionAction::MdiClose;
+    default:
+      return TCaptionAction::Other;
+  }
+}
+
 bool CaptionButtonRect(const TDataSkinSysButton& b, const TCaptionContext& f, TSkinRect& rect, int& rightButtonsLeft) {
   if (b.Bitmap.Width <= 0 || b.Bitmap.Height <= 0) return false;
   const int w = b.FrameCount > 0 ? b.Bitmap.Width / b.FrameCount : b.Bitmap.Width;
@@ -110,7 +138,7 @@ bool CaptionButtonRect(const TDataSkinSysButton& b, const TCaptionContext& f, TS
       break;
     case 1:
       dx = f.FrameWidth - b.Xcoord, dy = b.Ycoord;
-      rightButtonsLeft = std::max(rightButtonsLeft, dx);
+      rightButtonsLeft = rightButtonsLeft > 0 ? std::min(rightButtonsLeft, dx) : dx;
       break;
     case 2:
     case 8:

@@ -87,12 +87,18 @@ struct TCaptionContext {
 bool VisibilityRule(int code, int action, const TCaptionContext& frame, bool second);
 bool IsCaptionButtonVisible(const TDataSkinSysButton& button, const TCaptionContext& frame);
 // The button's rectangle in window coordinates; false when its image is
-// empty. rightButtonsLeft grows to the left edge of a button anchored right.
+// empty. rightButtonsLeft (0 for none yet) becomes the smallest left edge of
+// the buttons anchored right, where a popup's title must end.
 bool CaptionButtonRect(const TDataSkinSysButton& button, const TCaptionContext& frame, TSkinRect& rect,
                        int& rightButtonsLeft);
 // The image a button shows in the caption: 1 when the window is active, 4
 // when it is not (1 when the button has fewer than 4).
 int CaptionButtonImage(const TDataSkinSysButton& button, bool active);
+
+// What a caption button does, from its skin's Action number; Other is the
+// window's own to handle.
+enum class TCaptionAction { Close, Maximize, Minimize, SystemMenu, MdiMinimize, MdiRestore, MdiClose, Other };
+TCaptionAction CaptionActionOf(int action);
 
 // Where the title goes in titleRect, for a text of the measured size
 // (prefix, a space and the caption). The result's left and right include the

@@ -1,6 +1,7 @@
 #include "skin/model/SkinManager.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "skin/model/WinSkinData.h"
@@ -28,6 +29,19 @@ std::string Lower(std::string text) {
 
 void SkinTrace(const std::string& line) {
   if (TraceSink()) TraceSink()(line);
+}
+
+namespace {
+std::atomic<std::size_t> gFaults{0};
+}  // namespace
+
+void SkinFault(const std::string& where) {
+  ++gFaults;
+  SkinTrace("Caught a fault in " + where);
+}
+
+std::size_t SkinFaultCount() {
+  return gFaults;
 }
 
 TSkinTraceSink SetSkinTraceSink(TSkinTraceSink sink) {
@@ -132,6 +146,8 @@ void TSkinManage::RequestAction(int action, int delay) {
 void TSkinManage::DoPendingAction() {
   TSkinData* const s = PendingSkinData;
   if (s == nullptr) return;
+  // The timer keeps running: the action is tried again at its next tick.
+  if (FWindowWork && FWindowWork->InModalLoop()) return;
   FActionTimer->SetEnabled(false);
   const bool ownerOnly = s->SkinFormtype() == TSkinFormType::sfOnlyThisForm;
   switch (FPendingAction) {
@@ -185,11 +201,11 @@ void TSkinManage::RemoveWindow(TSkinWindowHandle window) {
   if (FWindowWork) FWindowWork->RemoveWindow(window);
 }
 
-void TSkinManage::ClearAllCaptionButtons() {
+void TSkinManage::SkinDataLoaded(TSkinData& skinData) {
   if (FWindowWork)
-    FWindowWork->ClearAllCaptionButtons();
+    FWindowWork->SkinDataLoaded(skinData);
   else
-    NotAvailable("ClearAllCaptionButtons");
+    NotAvailable("SkinDataLoaded");
 }
 
 void TSkinManage::SetMdiMax(bool value) {

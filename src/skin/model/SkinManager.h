@@ -11,6 +11,7 @@
 // SkinTrace.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +28,11 @@ void SkinTrace(const std::string& line);
 using TSkinTraceSink = std::function<void(const std::string& line)>;
 // Returns the previous sink.
 TSkinTraceSink SetSkinTraceSink(TSkinTraceSink sink);
+// A fault the engine caught and carried on from (a paint that could not
+// get its device context): traced, and counted so tests can see none went
+// by unnoticed.
+void SkinFault(const std::string& where);
+std::size_t SkinFaultCount();
 
 class TSkinTimer {
  public:
@@ -84,11 +90,17 @@ class TSkinWindowWork {
   virtual bool AddWindow(TSkinWindowHandle window) = 0;
   // Forgets a window's frame without freeing it (the frame is going).
   virtual void RemoveWindow(TSkinWindowHandle window) = 0;
-  virtual void ClearAllCaptionButtons() = 0;
+  // skinData has loaded a new skin: the frames wearing it take its metrics
+  // and caption buttons at once (the entries they held are gone), so every
+  // paint until the timed reskin fits them shows one skin.
+  virtual void SkinDataLoaded(TSkinData& skinData) = 0;
   // The window side of a timed action for skinData.
   virtual void DoAction(int action, TSkinData& skinData) = 0;
   virtual void SetMdiMax(bool value) = 0;
   virtual int CountMdiChildren() const = 0;
+  // A modal loop (a menu, a move or size) runs over the frames now: timed
+  // actions wait for its end rather than free a frame under it.
+  virtual bool InModalLoop() const { return false; }
 };
 
 using TSkinWindowWorkFactory = std::function<std::unique_ptr<TSkinWindowWork>(TSkinManage& manager)>;
@@ -131,7 +143,7 @@ class TSkinManage {
   void InstallHook();
   bool AddWindow(TSkinWindowHandle window);
   void RemoveWindow(TSkinWindowHandle window);
-  void ClearAllCaptionButtons();
+  void SkinDataLoaded(TSkinData& skinData);
   void SetMdiMax(bool value);
   int CountMdiChildren() const;
   TSkinWindowWork* WindowWork() const { return FWindowWork.get(); }

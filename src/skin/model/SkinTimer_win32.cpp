@@ -2,8 +2,6 @@
 // from the message loop of the thread that started it.
 #include <windows.h>
 
-#include <map>
-
 #include "skin/model/SkinManager.h"
 
 namespace pellamy {
@@ -33,29 +31,40 @@ class TWin32SkinTimer : public TSkinTimer {
   int Interval() const override { return FInterval; }
 
  private:
-  static std::map<UINT_PTR, TWin32SkinTimer*>& Timers() {
-    static std::map<UINT_PTR, TWin32SkinTimer*> timers;
-    return timers;
-  }
+  // The running timers, chained through themselves: a table object would be
+  // destroyed with the program's statics, before the manager that is freed
+  // among them stops its timer.
+  static inline TWin32SkinTimer* FirstRunning = nullptr;
 
   static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    const auto it = Timers().find(id);
-    if (it != Timers().end() && it->second->OnTimer) it->second->OnTimer();
+    for (TWin32SkinTimer* t = FirstRunning; t != nullptr; t = t->FNextRunning)
+      if (t->FId == id) {
+        if (t->OnTimer) t->OnTimer();
+        return;
+      }
   }
 
   void Start() {
     FId = SetTimer(nullptr, 0, static_cast<UINT>(FInterval > 0 ? FInterval : 1), &Tick);
-    if (FId != 0) Timers()[FId] = this;
+    if (FId == 0) return;
+    FNextRunning = FirstRunning;
+    FirstRunning = this;
   }
   void Stop() {
     if (FId == 0) return;
     KillTimer(nullptr, FId);
-    Timers().erase(FId);
     FId = 0;
+    for (TWin32SkinTimer** link = &FirstRunning; *link != nullptr; link = &(*link)->FNextRunning)
+      if (*link == this) {
+        *link = FNextRunning;
+        break;
+      }
+    FNextRunning = nullptr;
   }
 
   UINT_PTR FId = 0;
   int FInterval = 1000;
+  TWin32SkinTimer* FNextRunning = nullptr;
 };
 
 }  // namespace

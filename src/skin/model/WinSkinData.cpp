@@ -564,7 +564,7 @@ void TSkinData::ApplySkin() {
   if (Designing() || Reading()) return;
   if (SkinManager == nullptr) Loaded();
   SkinManager->PendingSkinData = this;
-  SkinManager->ClearAllCaptionButtons();
+  SkinManager->SkinDataLoaded(*this);
   SkinManager->RequestAction(TSkinManage::kActionReskin, TSkinManage::kActionInterval);
 }
 
