@@ -39,6 +39,16 @@ wait_for_log() {
   done
   return 1
 }
+# rip_six_tracks TYPE_X EXT: all six tracks of the virtual disc ripped with
+# the output type at TYPE_X, until six "track N.EXT" files are there.
+rip_six_tracks() {
+  pellamy_start --virtual-cd || fail "no window"
+  for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
+  pellamy_click "$1" "$MP3_Y"
+  pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
+  pellamy_click "$RIP_X" "$RIP_Y"
+  wait_for_files 6 "$out" "$2" || fail "no .$2 files"
+}
 # rip_track_3_to SHOWN DIR: once the folder dialog has gone, the output edit
 # shows SHOWN; track 3 ticked and ripped lands whole in DIR.
 rip_track_3_to() {
@@ -77,12 +87,7 @@ case "$case_name" in
     echo "ticked by double click and check box; WAV files: $files"
     ;;
   mp3)
-    pellamy_start --virtual-cd || fail "no window"
-    for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
-    pellamy_click "$MP3_X" "$MP3_Y"
-    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
-    pellamy_click "$RIP_X" "$RIP_Y"
-    wait_for_files 6 "$out" mp3 || fail "no MP3 files"
+    rip_six_tracks "$MP3_X" mp3
     for f in "$out"/*.mp3; do
       probe=$(ffprobe -v error -show_entries stream=codec_name,sample_rate,channels,bit_rate -of csv=p=0 "$f")
       [ "$probe" = "mp3,44100,2,128000" ] || fail "$f: $probe"
@@ -92,12 +97,7 @@ case "$case_name" in
     echo "six MP3 files, each mp3 44100 Hz stereo 128 kbit/s"
     ;;
   flac)
-    pellamy_start --virtual-cd || fail "no window"
-    for row in 1 2 3 4 5 6; do pellamy_tick_by_check_box "$row"; done
-    pellamy_click "$FLAC_X" "$MP3_Y"
-    pellamy_set_output "$(winpath "$out")\\" || fail "output folder not set"
-    pellamy_click "$RIP_X" "$RIP_Y"
-    wait_for_files 6 "$out" flac || fail "no FLAC files"
+    rip_six_tracks "$FLAC_X" flac
     for f in "$out"/*.flac; do
       flac -s -t "$f" 2>/dev/null || fail "$f does not test clean"
       n=$(basename "$f" .flac)
