@@ -15,6 +15,9 @@ TTrackChecksums::TTrackChecksums(std::uint32_t totalSamples, bool firstTrack, bo
 
 void TTrackChecksums::Add(const std::uint8_t* pcm, std::size_t size) {
   FCrc.Update(pcm, size);
+  // The non-zero samples gathered and summed a block at a time.
+  std::uint8_t nonZero[1024];
+  std::size_t held = 0;
   for (std::size_t i = 0; i + 4 <= size; i += 4) {
     const std::uint32_t sample = std::uint32_t(pcm[i]) | (std::uint32_t(pcm[i + 1]) << 8) |
                                  (std::uint32_t(pcm[i + 2]) << 16) | (std::uint32_t(pcm[i + 3]) << 24);
@@ -26,11 +29,19 @@ void TTrackChecksums::Add(const std::uint8_t* pcm, std::size_t size) {
     }
     for (int c = 0; c < 4; c += 2) {
       const auto value = static_cast<std::int16_t>(pcm[i + c] | (pcm[i + c + 1] << 8));
-      if (value != 0) FCrcNonZero.Update(pcm + i + c, 2);
+      if (value != 0) {
+        nonZero[held++] = pcm[i + c];
+        nonZero[held++] = pcm[i + c + 1];
+      }
       const int magnitude = std::abs(int(value));
       if (magnitude > FPeak) FPeak = magnitude;
     }
+    if (held + 4 > sizeof nonZero) {
+      FCrcNonZero.Update(nonZero, held);
+      held = 0;
+    }
   }
+  FCrcNonZero.Update(nonZero, held);
 }
 
 std::string TTrackChecksums::FormatPeak(int peak) {
