@@ -145,22 +145,31 @@ void RenderChords(const TTrack& track, std::uint64_t n0, TFrames& left, TFrames&
   static constexpr std::int32_t kPanLeft[] = {kOne, kOne, 22938, 27853};
   static constexpr std::int32_t kPanRight[] = {kOne, 22938, kOne, 27853};
   const std::int32_t voiceGain = 5243;  // 0.16
-  for (int i = 0; i < kFramesPerSector; ++i) {
-    const std::uint64_t n = n0 + i;
+  int i = 0;
+  while (i < kFramesPerSector) {
+    // A chord at a time: its notes are fixed, their phases advance.
+    const std::uint64_t n = n0 + static_cast<std::uint64_t>(i);
     const std::uint64_t chord = n / kChordFrames;
-    const std::uint64_t t = n % kChordFrames;
+    const int end = static_cast<int>(std::min<std::uint64_t>(kFramesPerSector, i + (chord + 1) * kChordFrames - n));
     const int root = 60 + Transpose(track.Variant) + kRoots[chord % 4];
     const int notes[] = {root - 12, root, root + (kMinor[chord % 4] ? 3 : 4), root + 7};
-    const std::int32_t level = Mul(voiceGain, NoteEnvelope(t, kChordFrames, 882, 1323, 9));
-    std::int32_t l = 0, r = 0;
+    std::uint32_t increments[4], phases[4];
     for (int v = 0; v < 4; ++v) {
-      const std::uint32_t phase = PhaseAt(n, NoteIncrement(notes[v]));
-      const std::int32_t s = Mul(Sine(phase) + Sine(phase * 2) / 4, level);
-      l += Mul(s, kPanLeft[v]);
-      r += Mul(s, kPanRight[v]);
+      increments[v] = NoteIncrement(notes[v]);
+      phases[v] = PhaseAt(n, increments[v]);
     }
-    left[i] = l;
-    right[i] = r;
+    for (std::uint64_t t = n % kChordFrames; i < end; ++i, ++t) {
+      const std::int32_t level = Mul(voiceGain, NoteEnvelope(t, kChordFrames, 882, 1323, 9));
+      std::int32_t l = 0, r = 0;
+      for (int v = 0; v < 4; ++v) {
+        const std::int32_t s = Mul(Sine(phases[v]) + Sine(phases[v] * 2) / 4, level);
+        phases[v] += increments[v];
+        l += Mul(s, kPanLeft[v]);
+        r += Mul(s, kPanRight[v]);
+      }
+      left[i] = l;
+      right[i] = r;
+    }
   }
 }
 
@@ -196,37 +205,55 @@ constexpr std::array<TMelodyStep, PhraseSteps()> MelodySteps() {
   return steps;
 }
 
-std::int32_t MelodyVoice(const TTrack& track, std::int64_t n) {
+// The melody's voice for the sector's frames from frame first of the track
+// on (silence before the track): a note at a time, so that what is fixed for
+// a note is worked out once.
+void MelodyVoice(const TTrack& track, std::int64_t first, TFrames& out) {
   constexpr std::int64_t kStepFrames = kSampleRate / 4;
   static constexpr std::array<TMelodyStep, PhraseSteps()> steps = MelodySteps();
   static constexpr int kKeys[] = {0, 0, 5, 7};
-  if (n < 0) return 0;
-  const std::int64_t step = n / kStepFrames;
-  const TMelodyStep& s = steps[step % steps.size()];
-  if (s.Note < 0) return 0;
-  const int phrase = static_cast<int>(step / static_cast<std::int64_t>(steps.size()));
-  const int note = 72 + Transpose(track.Variant) + kKeys[phrase % 4] + s.Note;
-  const std::uint64_t t = static_cast<std::uint64_t>(s.Since * kStepFrames + n % kStepFrames);
-  const std::uint64_t length = static_cast<std::uint64_t>(s.Steps * kStepFrames);
-  const std::uint32_t phase = PhaseAt(static_cast<std::uint64_t>(n), NoteIncrement(note));
-  const std::int32_t body = Mul(Sine(phase), NoteEnvelope(t, length, 220, 441, 7));
-  const std::int32_t second = Mul(Sine(phase * 2), NoteEnvelope(t, length, 220, 441, 6));
-  const std::int32_t third = Mul(Sine(phase * 3), NoteEnvelope(t, length, 220, 441, 5));
-  return Mul(body + Mul(second, 13107) + Mul(third, 6554), 11469);  // 0.35
+  int i = 0;
+  while (i < kFramesPerSector) {
+    const std::int64_t n = first + i;
+    const std::int64_t step = n < 0 ? -1 : n / kStepFrames;
+    const int end = static_cast<int>(std::min<std::int64_t>(kFramesPerSector, i + (step + 1) * kStepFrames - n));
+    const TMelodyStep* s = step < 0 ? nullptr : &steps[static_cast<std::size_t>(step) % steps.size()];
+    if (s == nullptr || s->Note < 0) {
+      std::fill(out.begin() + i, out.begin() + end, 0);
+      i = end;
+      continue;
+    }
+    const int phrase = static_cast<int>(step / static_cast<std::int64_t>(steps.size()));
+    const std::uint32_t increment = NoteIncrement(72 + Transpose(track.Variant) + kKeys[phrase % 4] + s->Note);
+    const std::uint64_t length = static_cast<std::uint64_t>(s->Steps * kStepFrames);
+    std::uint64_t t = static_cast<std::uint64_t>(s->Since * kStepFrames + n % kStepFrames);
+    std::uint32_t phase = PhaseAt(static_cast<std::uint64_t>(n), increment);
+    for (; i < end; ++i, ++t, phase += increment) {
+      // NoteEnvelope(t, length, 220, 441, shift) for the three partials.
+      const std::int32_t shape = Mul(Ramp(t, 220), Ramp(t < length ? length - t : 0, 441));
+      const std::int32_t body = Mul(Sine(phase), Mul(shape, Decay(t, 7)));
+      const std::int32_t second = Mul(Sine(phase * 2), Mul(shape, Decay(t, 6)));
+      const std::int32_t third = Mul(Sine(phase * 3), Mul(shape, Decay(t, 5)));
+      out[i] = Mul(body + Mul(second, 13107) + Mul(third, 6554), 11469);  // 0.35
+    }
+  }
 }
 
 void RenderMelody(const TTrack& track, std::uint64_t n0, TFrames& left, TFrames& right) {
   const std::int32_t echo = 11469;  // 0.35
   const std::uint32_t droneLow = NoteIncrement(48 + Transpose(track.Variant));
   const std::uint32_t droneHigh = NoteIncrement(55 + Transpose(track.Variant));
+  TFrames dry, echoLeft, echoRight;
+  const auto from = static_cast<std::int64_t>(n0);
+  MelodyVoice(track, from, dry);
+  MelodyVoice(track, from - 13230, echoLeft);
+  MelodyVoice(track, from - 6615, echoRight);
   for (int i = 0; i < kFramesPerSector; ++i) {
-    const std::int64_t n = static_cast<std::int64_t>(n0) + i;
-    const std::int32_t dry = MelodyVoice(track, n);
     // A quiet drone on the key note and its fifth carries through the rests.
-    const std::uint64_t frame = static_cast<std::uint64_t>(n);
+    const std::uint64_t frame = n0 + static_cast<std::uint64_t>(i);
     const std::int32_t drone = Mul(Sine(PhaseAt(frame, droneLow)) + Sine(PhaseAt(frame, droneHigh)) / 2, 1966);
-    left[i] = dry + Mul(MelodyVoice(track, n - 13230), echo) + drone;
-    right[i] = Mul(dry, 27853) + Mul(MelodyVoice(track, n - 6615), echo) + drone;
+    left[i] = dry[i] + Mul(echoLeft[i], echo) + drone;
+    right[i] = Mul(dry[i], 27853) + Mul(echoRight[i], echo) + drone;
   }
 }
 
