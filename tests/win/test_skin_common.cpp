@@ -414,6 +414,21 @@ TEST_F(SkinCommonControls, APageControlMadeAgainKeepsItsSkin) {
   EXPECT_EQ(PixelOf(form->Pages, first.left + 3, first.top + 3), kTabs[1]) << "the selected head";
 }
 
+TEST_F(SkinCommonControls, AnEditMadeAgainKeepsItsSkin) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  const HWND before = form->Buddy->Handle();
+  ASSERT_NE(ObjectOn(frame, before), nullptr);
+  const std::uint32_t border = PixelOf(form->Buddy, 0, 0);
+  RecreateWnd(*form->Buddy);
+  const HWND edit = form->Buddy->Handle();
+  ASSERT_NE(edit, before) << "the library made its window again";
+  TSkinControl* skin = ObjectOn(frame, edit);
+  ASSERT_NE(skin, nullptr);
+  EXPECT_EQ(skin->State, scAttached);
+  EXPECT_EQ(PixelOf(form->Buddy, 0, 0), border) << "the skin's border";
+}
+
 TEST_F(SkinCommonControls, TheLibraryKeepsSkinnedControlsWhole) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);

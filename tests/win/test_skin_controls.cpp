@@ -23,6 +23,7 @@ namespace {
 constexpr std::uint32_t kButtonStates[5] = {0x4080C0, 0xC08040, 0x808080, 0x40C080, 0x202020};
 constexpr std::uint32_t kCheckStates[6] = {0x101010, 0xF01010, 0x303030, 0x505050, 0x10F010, 0x707070};
 constexpr std::uint32_t kRadioStates[4] = {0x111111, 0x1111F0, 0x333333, 0x555555};
+constexpr std::uint32_t kHotText = 0xF01020;
 
 Bytes ControlSkin(bool withButtons) {
   std::string ini =
@@ -33,7 +34,8 @@ Bytes ControlSkin(bool withButtons) {
   if (withButtons) {
     ini +=
         "[Buttons]\r\nBitmap=button.bmp\r\nLeftWidth=2\r\nRightWidth=2\r\nTopHeight=2\r\nBottomHeight=2\r\nTrans=0\r\n"
-        "CheckButton=check.bmp\r\nCheckButtonFrame=6\r\nRadioButton=radio.bmp\r\nRadioButtonFrame=4\r\n";
+        "CheckButton=check.bmp\r\nCheckButtonFrame=6\r\nRadioButton=radio.bmp\r\nRadioButtonFrame=4\r\n"
+        "MouseOverColour2=240,16,32\r\n";  // kHotText
     entries.push_back(
         {"button.bmp",
          Strip(12, 12, {kButtonStates[0], kButtonStates[1], kButtonStates[2], kButtonStates[3], kButtonStates[4]},
@@ -302,6 +304,22 @@ TEST_F(SkinControls, ToolBarButtonsTakeTheButtonsImageOfTheirState) {
   const RECT r = form->Tools->ButtonRect(form->Off);
   const POINT off{r.left + 3, r.top + 3};  // clear of the caption
   EXPECT_EQ(SettledPixel(form->Tools, off.x, off.y, kButtonStates[2]), kButtonStates[2]) << "disabled: image 3";
+}
+
+TEST_F(SkinControls, AHotToolBarButtonShowsTheHotImageAndMouseOverColour2Alone) {
+  ASSERT_NE(Open(), nullptr);
+  const RECT r = form->Tools->ButtonRect(form->Go);
+  MouseTo(form->Tools, (r.left + r.right) / 2, r.bottom - 3);
+  // Its edge too: the system's hot face or frame would lie there.
+  for (const POINT p : {POINT{r.left, r.top}, POINT{r.left + 3, r.top + 3}, POINT{r.right - 1, r.bottom - 1}})
+    EXPECT_EQ(SettledPixel(form->Tools, p.x, p.y, kButtonStates[3]), kButtonStates[3]) << p.x << "," << p.y;
+  int hotText = 0;
+  HDC dc = GetWindowDC(form->Tools->Handle());
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      hotText += GetPixel(dc, x, y) == RGB(kHotText >> 16, (kHotText >> 8) & 0xFF, kHotText & 0xFF);
+  ReleaseDC(form->Tools->Handle(), dc);
+  EXPECT_GT(hotText, 0) << "the caption in MouseOverColour2";
 }
 
 }  // namespace

@@ -759,7 +759,8 @@ TEST_F(SkinMenus, AHundredMenusOpenedAndClosedLeaveNoHandles) {
 TEST_F(SkinMenus, AMenuChangeRebuildsTheBarAndDetachingGivesTheCurrentMenuBack) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  HMENU before = GetMenu(form->Handle());
+  HMENU before = form->Menu->Handle();
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr) << "the skinned bar's, off the window";
   RECT window;
   GetWindowRect(form->Handle(), &window);
   POINT origin{0, 0};
@@ -769,7 +770,7 @@ TEST_F(SkinMenus, AMenuChangeRebuildsTheBarAndDetachingGivesTheCurrentMenuBack) 
   App().ProcessMessages();
   HMENU after = form->Menu->Handle();
   EXPECT_NE(after, before);
-  EXPECT_EQ(GetMenu(form->Handle()), after);
+  EXPECT_EQ(GetMenu(form->Handle()), nullptr) << "the library's new bar taken off the window again";
   EXPECT_EQ(frame->MenuHandle, after) << "no stale handle in the frame";
   ASSERT_FALSE(frame->SkinMenuBar->Buttons.empty());
   EXPECT_EQ(frame->SkinMenuBar->Buttons[0]->Caption, L"Files");
@@ -883,6 +884,104 @@ TEST(SkinnedGalleryMenus, PopupAndBarUnderOurSkinAndTheSkinsHandlersComeOffAlone
     EXPECT_EQ(GetMenu(form.Handle()), form.MainMenu1->Handle()) << "the form's current bar given back";
   }
   FreeSkinManager();
+}
+
+// ------------------------------------------ the window's menu taken away
+
+// Counts the menu loops the form enters, ending each at once.
+struct TLoopCounter {
+  explicit TLoopCounter(TForm& form) : Form(form) {
+    form.AddWindowHook(this, [this](TMessage& m, const TWndMethod& next) {
+      Loops += m.Msg == WM_ENTERMENULOOP;
+      AltUp = AltUp || ((m.Msg == WM_KEYUP || m.Msg == WM_SYSKEYUP) && m.WParam == VK_MENU);
+      next(m);
+    });
+  }
+  ~TLoopCounter() {
+    KillTimer(nullptr, Timer);
+    Form.RemoveWindowHook(this);
+  }
+  TForm& Form;
+  int Loops = 0;
+  bool AltUp = false;
+  UINT_PTR Timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+};
+
+TEST_F(SkinMenus, NeitherAMaximisedCaptionNorADisabledButtonsLetterStartsTheSystemsMenuLoop) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  ShowWindow(form->Handle(), SW_MAXIMIZE);
+  ASSERT_TRUE(PumpUntil([&] { return frame->ShowState == ssMaximized && frame->Active; }));
+  TLoopCounter counter(*form);
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  SendMessageW(form->Handle(), WM_NCLBUTTONDOWN, HTCAPTION,
+               MAKELPARAM(window.left + frame->FrameWidth / 2, window.top + frame->Metrics.Top / 2));
+  EXPECT_EQ(counter.Loops, 0) << "a press on a maximised window's caption";
+  SetForegroundWindow(form->Handle());
+  keybd_event(VK_MENU, 0, 0, 0);
+  Key('G');
+  keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+  EXPECT_TRUE(PumpUntil([&] { return counter.AltUp; }, 3000));
+  EXPECT_EQ(counter.Loops, 0) << "Alt with the disabled Gone's letter";
+}
+
+TEST_F(SkinMenus, AltSpaceShowsTheSkinsSystemMenuBelowTheIcon) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  static RECT shown{};
+  TLoopScript script;
+  script.Steps = {[] {
+    GetWindowRect(FindThreadWindow(L"#32768", nullptr), &shown);
+    EndMenu();
+  }};
+  RunScript(script, [&] { SendMessageW(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' '); });
+  ASSERT_EQ(script.Seen.size(), 1u);
+  EXPECT_EQ(script.Seen[0], frame->SkinSysMenu->Items()->Handle()) << "the skin's, not the system's";
+  RECT window;
+  GetWindowRect(form->Handle(), &window);
+  RECT icon{};
+  for (auto& b : frame->CaptionButtons)
+    if (b->ButtonData->Action == 3) icon = b->Bounds;
+  EXPECT_EQ(shown.left, window.left + icon.left);
+  EXPECT_EQ(shown.top, window.top + icon.bottom);
+}
+
+TEST_F(SkinMenus, AnItemEnabledByTheProgramShowsOnTheSkinnedBar) {
+  TWinSkinForm* frame = Open();
+  ASSERT_NE(frame, nullptr);
+  form->Gone->SetEnabled(true);
+  App().ProcessMessages();
+  TMenuBtn* gone = Button(*frame, form->Gone);
+  ASSERT_NE(gone, nullptr);
+  EXPECT_EQ(frame->SkinMenuBar->ButtonByAccelerator(L'g'), gone);
+  const TPixelImage image = Painted(*frame);
+  int enabledText = 0;
+  for (int y = gone->Bounds.top; y < gone->Bounds.bottom; ++y)
+    for (int x = gone->Bounds.left; x < gone->Bounds.right; ++x) enabledText += Pixel(image, x, y) == kMenuBarText;
+  EXPECT_GT(enabledText, 0);
+}
+
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}
+
+TEST_F(SkinMenus, APlainWindowsMenuIsTakenWhileSkinnedAndGoesWithTheWindow) {
+  ASSERT_NE(Open(), nullptr);
+  struct alignas(4) {
+    DLGTEMPLATE tmpl{WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, 160, 80};
+    WORD menu = 0, cls = 0, title = 0;
+  } t;
+  HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &t.tmpl, form->Handle(), &QuietDialogProc, 0);
+  HMENU menu = CreateMenu();
+  AppendMenuW(menu, MF_STRING, 1, L"&Plain");
+  SetMenu(dialog, menu);
+  ShowWindow(dialog, SW_SHOW);
+  SetForegroundWindow(dialog);
+  ASSERT_TRUE(PumpUntil([&] { return SendMessageW(dialog, kSkinnedQuery, 0, 0) == 1; }));
+  EXPECT_EQ(GetMenu(dialog), nullptr);
+  DestroyWindow(dialog);
+  EXPECT_FALSE(IsMenu(menu)) << "destroyed with its window, as the system does";
 }
 
 }  // namespace

@@ -400,6 +400,7 @@ LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW* draw) {
       TToolButton* button = FindButton(static_cast<int>(draw->nmcd.dwItemSpec));
       if (button == nullptr || !OnCustomDrawButton) return CDRF_DODEFAULT;
       bool defaultDraw = true;
+      FFaceDrawn = false;
       TColor textColor;
       {
         TCanvasBinding binding(FCanvas, draw->nmcd.hdc);
@@ -412,7 +413,10 @@ LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW* draw) {
       }
       if (!defaultDraw) return CDRF_SKIPDEFAULT;
       draw->clrText = ColorToRGB(textColor);
-      return CDRF_DODEFAULT;
+      if (!FFaceDrawn) return CDRF_DODEFAULT;
+      // The state the system draws from: at rest, its face stays off ours.
+      draw->nmcd.uItemState &= ~static_cast<UINT>(CDIS_HOT | CDIS_SELECTED | CDIS_CHECKED);
+      return CDRF_DODEFAULT | TBCDRF_NOEDGES;
     }
     default:
       return CDRF_DODEFAULT;

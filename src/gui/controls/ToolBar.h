@@ -111,6 +111,10 @@ class TToolBar : public TWinControl {
   // the caption; clearing defaultDraw leaves the button to the handler.
   std::function<void(TToolBar* sender, TToolButton* button, TCustomDrawState state, bool& defaultDraw)>
       OnCustomDrawButton;
+  // Called by OnCustomDrawButton once it has painted the button's face: the
+  // system then adds only the image and the caption, as on a button at rest,
+  // with no hot or pressed face or edges of its own or of the visual style.
+  void FaceDrawn() { FFaceDrawn = true; }
 
   void Notification(TComponent* component, bool removing) override;
 
@@ -135,6 +139,7 @@ class TToolBar : public TWinControl {
   LRESULT CustomDraw(NMTBCUSTOMDRAW* draw);
 
   std::vector<TToolButton*> FButtons;  // in order on the bar
+  bool FFaceDrawn = false;
   int FNextCommandId = 1;
   TImageList* FImages = nullptr;
   bool FShowCaptions = false;

@@ -15,9 +15,9 @@ namespace pellamy {
 int ToolButtonImage(TCustomDrawState state);
 
 // Draws the image of button's state on the bar's canvas and sets the
-// caption's colour from the element's second colours. Nothing without a
-// Buttons element.
-void PaintToolButton(TSkinData& skin, TToolBar& bar, const TToolButton& button, TCustomDrawState state);
+// caption's colour from the element's second colours; false when it drew
+// nothing (no Buttons element, or a state the bar draws alone).
+bool PaintToolButton(TSkinData& skin, TToolBar& bar, const TToolButton& button, TCustomDrawState state);
 
 // The painter on bar's buttons while skin() gives a skin (null: the bar
 // draws alone). The system's visual style would paint over a hot button's

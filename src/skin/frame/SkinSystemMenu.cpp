@@ -207,9 +207,55 @@ void TWinSkinForm::ShowSystemMenu(int x, int y, bool fromIcon) {
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle, nullptr);
 }
 
+bool TWinSkinForm::KeyMenu(LPARAM key, LRESULT& result) {
+  // Inside a menu loop or a drag the system goes on; Alt with the minus
+  // sign, or the space bar on an MDI child (the minus sign comes to it so),
+  // is the child's own window menu.
+  if (Tracking || key == '-' || GetCapture() != nullptr) return false;
+  if (MdiKind == mkChild) {
+    if (key == ' ') return false;
+    // The bar is the MDI frame's.
+    HWND frame = GetAncestor(Handle, GA_ROOT);
+    if (frame == nullptr || frame == Handle) return false;
+    result = SendMessageW(frame, WM_SYSCOMMAND, SC_KEYMENU, key);
+    return true;
+  }
+  if (key == ' ') {
+    if (!WearsFrame()) return false;
+    // Below the caption's icon, as a click on it shows it.
+    RECT window;
+    GetWindowRect(Handle, &window);
+    POINT at{window.left + Metrics.Left, window.top + Metrics.Top};
+    for (const auto& button : CaptionButtons)
+      if (button->Visible && CaptionActionOf(button->ButtonData->Action) == TCaptionAction::SystemMenu) {
+        at = {window.left + button->Bounds.left, window.top + button->Bounds.bottom};
+        break;
+      }
+    ShowSystemMenu(at.x, at.y, false);
+    result = 0;
+    return true;
+  }
+  if (key != 0 && SkinMenuBar)
+    if (TMenuBtn* button = SkinMenuBar->ButtonByAccelerator(static_cast<wchar_t>(key)))
+      SkinMenuBar->OpenButtonMenu(*button);
+  // Alt alone, or a letter no enabled bar button has (a disabled one's among
+  // them): the system would track its own bar or system menu, unskinned,
+  // over the skinned frame.
+  result = 1;
+  return true;
+}
+
 bool TWinSkinForm::DialogChar(TMessage& m) {
   if (!SkinMenuBar || !IsAltOnly()) return false;
-  TMenuBtn* button = SkinMenuBar->ButtonByAccelerator(static_cast<wchar_t>(m.WParam));
+  const auto key = static_cast<wchar_t>(m.WParam);
+  TMenuBtn* button = SkinMenuBar->ButtonByAccelerator(key);
+  if (button == nullptr && SkinMenuBar->ButtonByAccelerator(key, true) != nullptr) {
+    // A disabled bar button's letter: a control's may still take it, the
+    // system's bar tracking may not.
+    (*FOldFormHandler)(m);
+    if (m.Result == 0) m.Result = 1;
+    return true;
+  }
   if (button == nullptr) return false;
   RECT window;
   GetWindowRect(Handle, &window);
@@ -254,7 +300,7 @@ bool TWinSkinForm::MenuItemMessage(UINT msg, WPARAM, LPARAM lparam, LRESULT& res
       mis->itemHeight = static_cast<UINT>(std::max(0, height));
     } else {
       std::wstring text;
-      EntryText(CurrentPopupMenu != nullptr ? CurrentPopupMenu : GetMenu(Handle), mis->itemID, text);
+      EntryText(CurrentPopupMenu != nullptr ? CurrentPopupMenu : MenuHandle, mis->itemID, text);
       if (const auto tab = text.find(L'\t'); tab != std::wstring::npos) text[tab] = L' ';
       UniqueFont font = MenuFont(false);
       SelectGuard fontIn(dc.get(), font ? static_cast<HGDIOBJ>(font.get()) : GetStockObject(DEFAULT_GUI_FONT));

@@ -197,12 +197,12 @@ void TWinSkinForm::SkinWindow(TSkinData* skinData) {
         SetWindowSubclass(MdiClient, &ClientSubclassProc, kClientSubclassId, reinterpret_cast<DWORD_PTR>(this)) != 0;
   }
   if (FrameSkinned) {
-    // The bar is drawn by the frame below the skinned caption; the window
-    // keeps its menu, so the system draws it again once the frame goes.
+    // The bar is drawn by the frame below the skinned caption, from the
+    // window's menu, which it keeps until the frame goes.
     MenuHandle = GetMenu(Handle);
     if (MenuHandle != nullptr && MdiKind != mkChild) {
       SkinMenuBar = std::make_unique<TWinSkinMenu>(this, skinData);
-      SkinMenuBar->BuildFromHandle(MenuHandle);
+      SkinMenuBar->TakeWindowMenu();
       MenuHeight = GetSystemMetrics(SM_CYMENU);
     }
     const bool maximisedChild = MdiKind == mkChild && SkinManager != nullptr && SkinManager->MdiMaximized;
@@ -850,7 +850,7 @@ bool TWinSkinForm::NcMouse(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
       }
       if (ShowState == ssMaximized && Active && wparam == HTCAPTION) {
         // A maximised window is not dragged by its caption.
-        result = PassOn(msg, HTMENU, lparam);
+        result = 0;
         return true;
       }
       return false;
@@ -1154,6 +1154,7 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
     case WM_WINDOWPOSCHANGED:
       ReadShowState();
       result = PassOn(msg, wparam, lparam);
+      if (SkinMenuBar) SkinMenuBar->RetakeWindowMenu();
       return true;
     case WM_COMMAND: {
       const UINT code = LOWORD(wparam);
@@ -1167,22 +1168,7 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
     }
     case WM_SYSCOMMAND: {
       const UINT command = static_cast<UINT>(wparam & 0xFFF0);
-      if (command == SC_KEYMENU) {
-        if (Tracking || lparam == ' ' || lparam == '-' || GetCapture() != nullptr) return false;
-        if (lparam == 0) {
-          // Alt alone: the system's bar tracking would run over our caption.
-          result = 1;
-          return true;
-        }
-        if (SkinMenuBar) {
-          if (TMenuBtn* button = SkinMenuBar->ButtonByAccelerator(static_cast<wchar_t>(lparam))) {
-            SkinMenuBar->OpenButtonMenu(*button);
-            result = 1;
-            return true;
-          }
-        }
-        return false;
-      }
+      if (command == SC_KEYMENU) return KeyMenu(lparam, result);
       if (command == SC_MINIMIZE) {
         ShowState = ssMinimized;
         if (MdiKind == mkChild) SetCaptionStyles(true);
@@ -1213,9 +1199,8 @@ bool TWinSkinForm::SecondStage(UINT msg, WPARAM wparam, LPARAM& lparam, LRESULT&
       SkinData->NCPaintEnabled = false;
       result = PassOn(msg, wparam, lparam);
       SkinData->NCPaintEnabled = enabled;
-      MenuHandle = GetMenu(Handle);
-      if (SkinMenuBar && MenuHandle != nullptr) {
-        SkinMenuBar->BuildFromHandle(MenuHandle);
+      if (SkinMenuBar) {
+        SkinMenuBar->TakeWindowMenu();
         PaintFrame();
       }
       return true;
@@ -1254,8 +1239,7 @@ bool TWinSkinForm::ThirdStage(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
     }
     case WM_NCHITTEST: {
       result = PassOn(msg, wparam, lparam);
-      // The window keeps its menu, so the system takes everything above the
-      // client for its bar; the skin's caption is above ours.
+      // Without a caption the system finds nothing above the client.
       if (result == HTNOWHERE || (result == HTMENU && SkinMenuBar))
         result = FrameHitCode(FramePoint(lparam).y, Metrics.Top);
       return true;
@@ -1340,10 +1324,7 @@ LRESULT TWinSkinForm::ClientProc(HWND client, UINT msg, WPARAM wparam, LPARAM lp
     }
     case WM_MDISETMENU: {
       const LRESULT result = DefSubclassProc(client, msg, wparam, lparam);
-      if (FrameSkinned && SkinMenuBar && wparam != 0) {
-        MenuHandle = GetMenu(Handle);
-        SkinMenuBar->BuildFromHandle(MenuHandle);
-      }
+      if (FrameSkinned && SkinMenuBar && wparam != 0) SkinMenuBar->TakeWindowMenu();
       return result;
     }
     case WM_MDITILE:
@@ -1404,14 +1385,7 @@ void TWinSkinForm::ReleaseHooks(bool full) {
   FSkinnedPopups.clear();
   SkinSysMenu.reset();
   if (HotItem != nullptr && dynamic_cast<TMenuBtn*>(HotItem) != nullptr) HotItem = nullptr;
-  if (SkinMenuBar && Phase != phDestroying && IsWindow(Handle) && MdiKind != mkChild) {
-    // The bar the form shows now, not the one the frame took over: the
-    // library builds a new one at every change.
-    HMENU current = Form != nullptr && Form->Menu() != nullptr ? Form->Menu()->Handle() : GetMenu(Handle);
-    if (current != nullptr && !IsMenu(current)) current = nullptr;
-    if (GetMenu(Handle) != current && (Form == nullptr || Form->ClientHandle() == nullptr)) SetMenu(Handle, current);
-    MenuHandle = current;
-  }
+  if (SkinMenuBar) SkinMenuBar->GiveBack(Phase == phDestroying);
   SkinMenuBar.reset();
   CaptionBitmap.SetSize(0, 0);
 }

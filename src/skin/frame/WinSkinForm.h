@@ -210,6 +210,9 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   void MdiChildCommand(UINT command);
   // Only the icon's requests count towards its double click.
   void ShowSystemMenu(int x, int y, bool fromIcon);
+  // Alt with a key (SC_KEYMENU): the skinned bar's button of that letter,
+  // the skinned system menu for the space bar, never the system's own.
+  bool KeyMenu(LPARAM key, LRESULT& result);
   void SystemMenuClick(int tag);
   bool DialogChar(TMessage& m);
   void StartHover(bool on);

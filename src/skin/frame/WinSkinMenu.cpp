@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cwctype>
 
+#include "gui/forms/Forms.h"
+#include "gui/forms/Menus.h"
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/frame/MenuLoopHook.h"
@@ -47,6 +49,73 @@ void TWinSkinMenu::BuildFromHandle(HMENU menu) {
     button->Visible = true;
     Buttons.push_back(std::move(button));
   }
+}
+
+namespace {
+
+// A maximised MDI child's icon (a bitmap entry holding its system menu) and
+// its buttons (bitmap entries at the end), which the system adds to the
+// window's bar: the skin draws its own, and the menu must not go back to the
+// window with entries of a child that may be gone by then.
+void DropMdiChildEntries(HMENU menu) {
+  const auto isBitmap = [menu](int position, MENUITEMINFOW& mii) {
+    mii = MENUITEMINFOW{};
+    mii.cbSize = sizeof mii;
+    mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_BITMAP;
+    return GetMenuItemInfoW(menu, static_cast<UINT>(position), TRUE, &mii) && (mii.fType & MFT_BITMAP) != 0;
+  };
+  MENUITEMINFOW mii;
+  bool any = false;
+  for (int i = GetMenuItemCount(menu) - 1;
+       i > 0 && isBitmap(i, mii) && (mii.wID == SC_CLOSE || mii.wID == SC_RESTORE || mii.wID == SC_MINIMIZE); --i) {
+    DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    any = true;
+  }
+  if (!any || !isBitmap(0, mii) || mii.hSubMenu == nullptr) return;
+  // The system menu is the child's own: removed, not destroyed; the icon's
+  // picture was made for the entry.
+  RemoveMenu(menu, 0, MF_BYPOSITION);
+  if (reinterpret_cast<UINT_PTR>(mii.hbmpItem) > reinterpret_cast<UINT_PTR>(HBMMENU_POPUP_MINIMIZE))
+    DeleteObject(mii.hbmpItem);
+}
+
+}  // namespace
+
+void TWinSkinMenu::TakeWindowMenu() {
+  HWND window = Frame->Handle;
+  if (HMENU given = GetMenu(window)) {
+    Menu = given;
+  } else if (Frame->Form != nullptr && Frame->Form->Menu() == nullptr) {
+    // The form's menu was taken away by the program.
+    Menu = nullptr;
+  }
+  if (Menu != nullptr && !IsMenu(Menu)) Menu = nullptr;
+  if (Menu != nullptr) DropMdiChildEntries(Menu);
+  Frame->MenuHandle = Menu;
+  BuildFromHandle(Menu);
+  // Last: the frame changes, and its paint shows the new buttons.
+  if (GetMenu(window) != nullptr) SetMenu(window, nullptr);
+}
+
+bool TWinSkinMenu::RetakeWindowMenu() {
+  if (GetMenu(Frame->Handle) == nullptr) return false;
+  TakeWindowMenu();
+  return true;
+}
+
+void TWinSkinMenu::GiveBack(bool windowGoing) {
+  HWND window = Frame->Handle;
+  if (windowGoing || !IsWindow(window)) {
+    if (Frame->Form == nullptr && Menu != nullptr && IsMenu(Menu) && GetMenu(window) != Menu) DestroyMenu(Menu);
+    Menu = Frame->MenuHandle = nullptr;
+    return;
+  }
+  // The bar the form shows now, not the one taken: the library builds a new
+  // one at every change.
+  HMENU current = Frame->Form != nullptr && Frame->Form->Menu() != nullptr ? Frame->Form->Menu()->Handle() : Menu;
+  if (current != nullptr && !IsMenu(current)) current = nullptr;
+  if (GetMenu(window) != current) SetMenu(window, current);
+  Menu = Frame->MenuHandle = current;
 }
 
 std::unique_ptr<TBitmap> TWinSkinMenu::BarBackground(int w, int h) const {
@@ -160,10 +229,10 @@ TMenuBtn* TWinSkinMenu::ButtonAt(POINT p) const {
   return nullptr;
 }
 
-TMenuBtn* TWinSkinMenu::ButtonByAccelerator(wchar_t key) const {
+TMenuBtn* TWinSkinMenu::ButtonByAccelerator(wchar_t key, bool anyState) const {
   const auto lower = static_cast<wchar_t>(std::towlower(key));
   for (const auto& b : Buttons)
-    if (b->Accelerator == lower && b->Enabled) return b.get();
+    if (b->Accelerator == lower && (b->Enabled || anyState)) return b.get();
   return nullptr;
 }
 

@@ -40,11 +40,24 @@ class TWinSkinMenu {
   TWinSkinMenu(TWinSkinForm* frame, TSkinData* skin) : Frame(frame), SkinData(skin) {}
 
   void BuildFromHandle(HMENU menu);
+  // The window's menu is the bar's while the window is skinned: kept off the
+  // window, so that the system neither lays out nor tracks a bar of its own
+  // over the skinned frame. Takes the menu the window has now (or, without
+  // one, keeps the one taken before) and builds the buttons from it.
+  void TakeWindowMenu();
+  // The same, only when the window was given a menu again (by the program,
+  // the library or the MDI client); true when it was.
+  bool RetakeWindowMenu();
+  // Detaching: the window gets its menu back (a form's current one). When
+  // the window is going, a plain window's menu is destroyed with it, as the
+  // system would have done; a form's belongs to the library.
+  void GiveBack(bool windowGoing);
   // Lays the buttons out in bar (window coordinates) and paints it.
   void PaintBar(HDC dc, const RECT& bar);
   void PaintButton(HDC dc, TMenuBtn& button);
   TMenuBtn* ButtonAt(POINT framePoint) const;
-  TMenuBtn* ButtonByAccelerator(wchar_t key) const;
+  // The first enabled button with that letter (or, anyState, any button).
+  TMenuBtn* ButtonByAccelerator(wchar_t key, bool anyState = false) const;
   // Sends the button's command, then opens its drop-down under it and waits
   // until it closes, and opens the neighbour's when the arrows or the mouse
   // moved on to it. False when the button has no drop-down.
