@@ -598,6 +598,8 @@ TEST_F(SkinFrame, TheGallerysTrackListsBothWearTheSkin) {
   ASSERT_NE(WaitForFrame(mdi->Handle()), nullptr);
   TForm* lists[] = {mdi->NewChild(), mdi->NewChild()};
   for (TForm* list : lists) {
+    TWinSkinForm* now = SkinWindows()->FindSkinForm(list->Handle());
+    EXPECT_TRUE(now != nullptr && now->Query().WearsFrame) << list->Text() << " as it is made";
     TWinSkinForm* f = WaitForFrame(list->Handle(), false);
     ASSERT_NE(f, nullptr) << list->Text();
     EXPECT_TRUE(PumpUntil([&] { return f->Query().WearsFrame; })) << list->Text();
