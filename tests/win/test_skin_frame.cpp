@@ -608,6 +608,12 @@ TEST_F(SkinFrame, TheGallerysTrackListsBothWearTheSkin) {
     GetWindowRect(list->Handle(), &window);
     GetClientRect(list->Handle(), &client);
     EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom) << list->Text();
+    // And the screen shows it: the skin's caption, not the system's.
+    EXPECT_TRUE(PumpUntil([&] {
+      const std::uint32_t c = Peek(list->Handle(), kLeft + 24 + 5, 20);
+      return c == kTopActive || c == kTopInactive;
+    })) << list->Text()
+        << std::hex << " " << Peek(list->Handle(), kLeft + 24 + 5, 20);
   }
 }
 
