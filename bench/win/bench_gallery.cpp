@@ -83,7 +83,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     SetForegroundWindow(window);
     const auto skinned = [&] {
       TWinSkinForm* frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(window) : nullptr;
-      return frame != nullptr && frame->Phase == phActive;
+      return frame != nullptr && frame->LifePhase() == TFramePhase::Active;
     };
     std::vector<double> withSkin, without;
     for (int round = 0; round < 5 && status == 0; ++round) {

@@ -59,7 +59,7 @@ double Since(const FILETIME& a, const FILETIME& b) {
 
 TWinSkinForm* ActiveFrame(HWND window) {
   TWinSkinForm* frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(window) : nullptr;
-  return frame != nullptr && frame->Phase == phActive ? frame : nullptr;
+  return frame != nullptr && frame->LifePhase() == TFramePhase::Active ? frame : nullptr;
 }
 
 // The end of the first frame paint of the skinned window: the skin fits a

@@ -72,10 +72,10 @@ TEST(FrameLayout, CaptionStylesComeOffAndBackAsOwnedAndUnownedWindowsNeed) {
 }
 
 TEST(FrameLayout, ShowStatesFromThePlacement) {
-  EXPECT_EQ(ShowStateOf(1), ssNormal);
-  EXPECT_EQ(ShowStateOf(3), ssMaximized);
-  for (int minimised : {2, 6, 7}) EXPECT_EQ(ShowStateOf(minimised), ssMinimized) << minimised;
-  EXPECT_EQ(ShowStateOf(9), ssNormal);
+  EXPECT_EQ(ShowStateOf(1), TShowState::Normal);
+  EXPECT_EQ(ShowStateOf(3), TShowState::Maximized);
+  for (int minimised : {2, 6, 7}) EXPECT_EQ(ShowStateOf(minimised), TShowState::Minimized) << minimised;
+  EXPECT_EQ(ShowStateOf(9), TShowState::Normal);
 }
 
 TEST(FrameLayout, VisibilityTablesForEveryCode) {
@@ -83,7 +83,7 @@ TEST(FrameLayout, VisibilityTablesForEveryCode) {
   f.BorderKind = bkEdged;
   f.Capabilities = fcSystemMenu | fcMaximize;
   f.Active = true;
-  f.ShowState = ssMaximized;
+  f.ShowState = TShowState::Maximized;
   // Code 0: the close button (action 0) needs the system menu.
   EXPECT_TRUE(VisibilityRule(0, 0, f, false));
   TCaptionContext noMenu = f;

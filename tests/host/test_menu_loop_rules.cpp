@@ -79,13 +79,13 @@ TEST(MenuLoopRules, GlyphAndTextBoxes) {
 }
 
 TEST(MenuLoopRules, SystemMenuByShowStateAndTheIconsDoubleClick) {
-  // Show states: 0 normal, 1 maximised, 2 minimised.
-  EXPECT_FALSE(SystemMenuItemEnabled(0, 0)) << "restore while normal";
-  EXPECT_TRUE(SystemMenuItemEnabled(0, 1));
-  EXPECT_FALSE(SystemMenuItemEnabled(1, 1)) << "maximize while maximised";
-  EXPECT_TRUE(SystemMenuItemEnabled(1, 2));
-  EXPECT_FALSE(SystemMenuItemEnabled(2, 2)) << "minimize while minimised";
-  EXPECT_TRUE(SystemMenuItemEnabled(3, 0)) << "close always";
+  using enum TShowState;
+  EXPECT_FALSE(SystemMenuItemEnabled(0, Normal)) << "restore while normal";
+  EXPECT_TRUE(SystemMenuItemEnabled(0, Maximized));
+  EXPECT_FALSE(SystemMenuItemEnabled(1, Maximized)) << "maximize while maximised";
+  EXPECT_TRUE(SystemMenuItemEnabled(1, Minimized));
+  EXPECT_FALSE(SystemMenuItemEnabled(2, Minimized)) << "minimize while minimised";
+  EXPECT_TRUE(SystemMenuItemEnabled(3, Normal)) << "close always";
   EXPECT_TRUE(IsSecondIconClick(1400, 1000, 500));
   EXPECT_FALSE(IsSecondIconClick(1600, 1000, 500));
   EXPECT_FALSE(IsSecondIconClick(1000, 0, 500)) << "no first click yet";

@@ -663,7 +663,6 @@ class RecordingWindowWork : public TSkinWindowWork {
   void DoAction(int action, TSkinData& skinData) override {
     FLog.push_back("action " + std::to_string(action) + " " + skinData.Name());
   }
-  void SetMdiMax(bool value) override { FLog.push_back(value ? "max" : "nomax"); }
   int CountMdiChildren() const override { return 0; }
 
  private:

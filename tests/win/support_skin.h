@@ -1,6 +1,6 @@
 // Skins made in the tests: image strips of known colours packed with a
-// description, written where the skin data reads them; and a message pump
-// that waits for a condition.
+// description, written where the skin data reads them; a message pump that
+// waits for a condition; and the set-up every suite on a skinned form shares.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +15,8 @@
 #include "gui/forms/Application.h"
 #include "imaging/BmpFormat.h"
 #include "skin/hooks/SkinWindows.h"
+#include "support_app.h"
+#include "support_target.h"
 
 namespace pellamy::test {
 
@@ -68,15 +70,15 @@ inline void Pump(DWORD ms) {
 }
 
 // The skinned frame of a window once its first activation has run; null
-// when none comes.
-inline TWinSkinForm* WaitForFrame(HWND window) {
-  SetForegroundWindow(window);
+// when none comes. An MDI child is not brought to the foreground.
+inline TWinSkinForm* WaitForFrame(HWND window, bool foreground = true) {
+  if (foreground) SetForegroundWindow(window);
   TWinSkinForm* frame = nullptr;
   PumpUntil([&] {
     frame = SkinWindows() != nullptr ? SkinWindows()->FindSkinForm(window) : nullptr;
-    return frame != nullptr && frame->Phase == phActive;
+    return frame != nullptr && frame->LifePhase() == TFramePhase::Active;
   });
-  return frame != nullptr && frame->Phase == phActive ? frame : nullptr;
+  return frame != nullptr && frame->LifePhase() == TFramePhase::Active ? frame : nullptr;
 }
 
 // A visible window of this thread of that class (and caption, when given):
@@ -102,5 +104,65 @@ inline HWND FindThreadWindow(const wchar_t* windowClass, const wchar_t* caption)
       reinterpret_cast<LPARAM>(&search));
   return search.Found;
 }
+
+inline std::uint32_t Rgb(COLORREF c) {
+  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
+// A pixel of a window as it shows now, in window coordinates.
+inline std::uint32_t Peek(HWND window, int x, int y) {
+  HDC dc = GetWindowDC(window);
+  const COLORREF c = GetPixel(dc, x, y);
+  ReleaseDC(window, dc);
+  return Rgb(c);
+}
+
+// A suite on a skinned form of the test's class: the application and the
+// skin engine's window work made first, every handle given back at the end,
+// and the form, the manager and the skin files the test wrote gone with it.
+template <class TTestForm>
+class SkinnedFormTest : public GdiBalancedTest {
+ protected:
+  void SetUp() override {
+    App();
+    UseSkinWindows();
+    GdiBalancedTest::SetUp();
+  }
+  void TearDown() override {
+    delete form;
+    form = nullptr;
+    FreeSkinManager();
+    for (const std::string& f : files) std::filesystem::remove(f);
+    GdiBalancedTest::TearDown();
+  }
+  // bytes written as a skin file of this test's.
+  std::string SkinFile(const std::string& name, const Bytes& bytes) {
+    files.push_back(WriteSkin(name + "-" + std::to_string(files.size()) + ".tmp", bytes));
+    return files.back();
+  }
+  // made, shown and skinned by its first activation: its frame, or null.
+  TWinSkinForm* Show(TTestForm* made) {
+    form = made;
+    form->Show();
+    return WaitForFrame(form->Handle());
+  }
+  // The skinned control on window, or null.
+  static TSkinControl* ObjectOn(TWinSkinForm* frame, HWND window) {
+    for (TSkinControl* s : frame->SkinControls())
+      if (s->Handle == window) return s;
+    return nullptr;
+  }
+  // The class of the skinned control on c, or "" for none.
+  static std::string ClassOf(TWinSkinForm* frame, TComponent* c) {
+    auto* wc = dynamic_cast<TWinControl*>(c);
+    for (TSkinControl* s : frame->SkinControls())
+      if (s->Control == c || s->Component == c || (wc != nullptr && s->Control == nullptr && s->Handle == wc->Handle()))
+        return s->ClassName();
+    return "";
+  }
+
+  TTestForm* form = nullptr;
+  std::vector<std::string> files;
+};
 
 }  // namespace pellamy::test

@@ -168,29 +168,11 @@ class TCommonForm : public TForm {
   int BitClicks = 0, SpeedClicks = 0;
 };
 
-std::uint32_t Rgb(COLORREF c) {
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
-class SkinCommonControls : public GdiBalancedTest {
+class SkinCommonControls : public SkinnedFormTest<TCommonForm> {
  protected:
-  void SetUp() override {
-    App();
-    UseSkinWindows();
-    GdiBalancedTest::SetUp();
-  }
-  void TearDown() override {
-    delete form;
-    form = nullptr;
-    FreeSkinManager();
-    std::filesystem::remove(file);
-    GdiBalancedTest::TearDown();
-  }
   TWinSkinForm* Open(bool withElements = true) {
-    file = WriteSkin("pellamy-common-test.tmp", CommonSkin(withElements));
-    form = new TCommonForm(file);
-    form->Show();
-    TWinSkinForm* frame = WaitForFrame(form->Handle());
+    file = SkinFile("pellamy-common", CommonSkin(withElements));
+    TWinSkinForm* frame = Show(new TCommonForm(file));
     // Away from every control, so that none starts hot.
     MouseToScreen(5, 5);
     return frame;
@@ -199,10 +181,7 @@ class SkinCommonControls : public GdiBalancedTest {
   std::uint32_t PixelOf(HWND window, int x, int y) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME | RDW_ALLCHILDREN);
     Pump(60);
-    HDC dc = GetWindowDC(window);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return Rgb(c);
+    return Peek(window, x, y);
   }
   std::uint32_t PixelOf(TWinControl* control, int x, int y) { return PixelOf(control->Handle(), x, y); }
   // A windowless control's pixel, from its parent's client area.
@@ -232,21 +211,8 @@ class SkinCommonControls : public GdiBalancedTest {
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     Pump(150);
   }
-  std::string ClassOf(TWinSkinForm* frame, TComponent* c) {
-    auto* wc = dynamic_cast<TWinControl*>(c);
-    for (TSkinControl* s : frame->Controls)
-      if (s->Control == c || s->Component == c || (wc != nullptr && s->Control == nullptr && s->Handle == wc->Handle()))
-        return s->ClassName();
-    return "";
-  }
-  TSkinControl* ObjectOn(TWinSkinForm* frame, HWND window) {
-    for (TSkinControl* s : frame->Controls)
-      if (s->Handle == window) return s;
-    return nullptr;
-  }
 
   std::string file;
-  TCommonForm* form = nullptr;
 };
 
 TEST_F(SkinCommonControls, EachKindGetsItsClass) {
@@ -448,7 +414,7 @@ TEST_F(SkinCommonControls, TheLibraryKeepsSkinnedControlsWhole) {
   // hook with it; the frame frees the object on its next pass.
   const auto speedObjects = [&] {
     int n = 0;
-    for (TSkinControl* s : frame->Controls) n += s->ClassName() == "TSkinSpeedButton" ? 1 : 0;
+    for (TSkinControl* s : frame->SkinControls()) n += s->ClassName() == "TSkinSpeedButton" ? 1 : 0;
     return n;
   };
   ASSERT_EQ(speedObjects(), 3);
@@ -456,7 +422,7 @@ TEST_F(SkinCommonControls, TheLibraryKeepsSkinnedControlsWhole) {
   form->Flat = nullptr;
   frame->SkinChildControls(form);
   EXPECT_EQ(speedObjects(), 2) << "no skin object left without its control";
-  for (TSkinControl* s : frame->Controls) EXPECT_NE(s->State, scDestroyed);
+  for (TSkinControl* s : frame->SkinControls()) EXPECT_NE(s->State, scDestroyed);
   PixelOf(form->Handle(), 10, 10);
   // Without a skin, an edit given a colour shows it.
   form->Skin->SetActive(false);

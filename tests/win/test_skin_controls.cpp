@@ -117,28 +117,14 @@ class TControlsForm : public TForm {
   int Clicks = 0;
 };
 
-class SkinControls : public GdiBalancedTest {
+class SkinControls : public SkinnedFormTest<TControlsForm> {
  protected:
-  void SetUp() override {
-    App();
-    UseSkinWindows();
-    GdiBalancedTest::SetUp();
-  }
-  void TearDown() override {
-    delete form;
-    form = nullptr;
-    FreeSkinManager();
-    std::filesystem::remove(file);
-    GdiBalancedTest::TearDown();
-  }
   TWinSkinForm* Open(bool withButtons = true) {
-    file = WriteSkin("pellamy-controls-test.tmp", ControlSkin(withButtons));
+    file = SkinFile("pellamy-controls", ControlSkin(withButtons));
     // The pointer stays where the last program on this display left it:
     // over a button it would make that button hot.
     SetCursorPos(5, 5);
-    form = new TControlsForm(file);
-    form->Show();
-    return WaitForFrame(form->Handle());
+    return Show(new TControlsForm(file));
   }
   // The control as it paints now, from its window's DC.
   std::uint32_t PixelOf(TWinControl* control, int x, int y) {
@@ -165,17 +151,12 @@ class SkinControls : public GdiBalancedTest {
   }
 
   std::string file;
-  TControlsForm* form = nullptr;
 };
 
 TEST_F(SkinControls, EachKindGetsItsClassAndTaggedOnesStayPlain) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  const auto classOf = [&](TComponent* c) -> std::string {
-    for (TSkinControl* s : frame->Controls)
-      if (s->Control == c) return s->ClassName();
-    return "";
-  };
+  const auto classOf = [&](TComponent* c) { return ClassOf(frame, c); };
   EXPECT_EQ(classOf(form->Button), "TSkinButton");
   EXPECT_EQ(classOf(form->Check), "TSkinCheckBox");
   EXPECT_EQ(classOf(form->Radio), "TSkinRadioButton");

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "GalleryMdi.h"
 #include "SkinPack.h"
 #include "app/MainUnit.h"
 #include "gui/forms/Application.h"
@@ -119,21 +120,11 @@ class TSkinnedForm : public TForm {
   TSkinData* Skin;
 };
 
-class SkinFrame : public GdiBalancedTest {
+class SkinFrame : public SkinnedFormTest<TSkinnedForm> {
  protected:
   void SetUp() override {
-    App();
-    UseSkinWindows();
-    GdiBalancedTest::SetUp();
-    skinFile = WriteSkin("pellamy-frame-test.tmp", TestSkin());
-  }
-  void TearDown() override {
-    delete form;
-    form = nullptr;
-    FreeSkinManager();
-    std::filesystem::remove(skinFile);
-    for (const std::string& v : variants) std::filesystem::remove(v);
-    GdiBalancedTest::TearDown();
+    SkinnedFormTest::SetUp();
+    skinFile = SkinFile("pellamy-frame", TestSkin());
   }
 
   // The form shown and skinned by its first activation.
@@ -141,17 +132,32 @@ class SkinFrame : public GdiBalancedTest {
     // The pointer away from where the window comes: a button under it would
     // be hot, and a hot button's picture is made when it first shows.
     SetCursorPos(1200, 1000);
-    form = new TSkinnedForm(nullptr, file.empty() ? skinFile : file, withMenu);
-    form->Show();
-    TWinSkinForm* frame = WaitForFrame(form->Handle());
-    if (frame != nullptr && !PumpUntil([&] { return frame->Active; })) return nullptr;
+    TWinSkinForm* frame = Show(new TSkinnedForm(nullptr, file.empty() ? skinFile : file, withMenu));
+    if (frame != nullptr && !PumpUntil([&] { return frame->Query().Active; })) return nullptr;
     return frame;
   }
   // A variant of the test skin, removed with the fixture.
   std::string Variant(const TEdits& edits, bool leftCorners = false) {
-    variants.push_back(
-        WriteSkin("pellamy-frame-variant-" + std::to_string(variants.size()) + ".tmp", TestSkin(edits, leftCorners)));
-    return variants.back();
+    return SkinFile("pellamy-frame-variant", TestSkin(edits, leftCorners));
+  }
+  // An MDI frame of the test skin, skinned, with one child skinned too.
+  TWinSkinForm* OpenMdi(TForm*& child, TWinSkinForm** childFrame = nullptr) {
+    form = new TSkinnedForm(nullptr, skinFile);
+    form->SetFormStyle(fsMDIForm);
+    form->SetBounds(100, 100, 500, 400);
+    TWinSkinForm* frame = Show(form);
+    child = NewMdiChild("Child", 10);
+    TWinSkinForm* f = WaitForFrame(child->Handle(), false);
+    if (childFrame != nullptr) *childFrame = f;
+    return f != nullptr ? frame : nullptr;
+  }
+  TForm* NewMdiChild(const std::string& caption, int at) const {
+    auto* child = new TForm(form);
+    child->SetText(caption);
+    child->SetBounds(at, at, 200, 150);
+    child->SetFormStyle(fsMDIChild);
+    child->Show();
+    return child;
   }
 
   // Mouse messages as the window gets them, at points of the window.
@@ -167,9 +173,7 @@ class SkinFrame : public GdiBalancedTest {
   static POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
   static RECT ButtonBounds(TWinSkinForm& frame, int action) {
     frame.PaintFrame();
-    for (auto& b : frame.CaptionButtons)
-      if (b->ButtonData->Action == action) return b->Bounds;
-    return RECT{};
+    return frame.Query().Button(action).Bounds;
   }
   bool RegionHas(int x, int y) const {
     UniqueRgn region(CreateRectRgn(0, 0, 0, 0));
@@ -199,8 +203,6 @@ class SkinFrame : public GdiBalancedTest {
   }
 
   std::string skinFile;
-  std::vector<std::string> variants;
-  TSkinnedForm* form = nullptr;
 };
 
 TEST_F(SkinFrame, TheWindowGrowsByTheSkinsFrameAndKeepsItsClient) {
@@ -245,7 +247,7 @@ TEST_F(SkinFrame, TheRegionLeavesOutTheCaptionsMagentaCorners) {
 TEST_F(SkinFrame, PiecesButtonsAndTitleWhereTheSkinPutsThem) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  frame->Active = true;
+  SendMessageW(form->Handle(), WM_NCACTIVATE, TRUE, 0);
   const TPixelImage shot = Painted(*frame);
   const int w = shot.Width, h = shot.Height;
   EXPECT_EQ(Pixel(shot, 2, h / 2), kLeftActive);
@@ -256,23 +258,20 @@ TEST_F(SkinFrame, PiecesButtonsAndTitleWhereTheSkinPutsThem) {
 
   // Align 0: from the left edge; Align 1: from the right; 2 and 3 beside the
   // title, which is centred.
-  const auto bounds = [&](int action) {
-    for (auto& b : frame->CaptionButtons)
-      if (b->ButtonData->Action == action) return b->Bounds;
-    return RECT{};
-  };
+  const TFrameQuery painted = frame->Query();
+  const auto bounds = [&](int action) { return painted.Button(action).Bounds; };
   EXPECT_EQ(bounds(0).left, 6);
   EXPECT_EQ(bounds(0).top, 5);
   EXPECT_EQ(Pixel(shot, 6 + 8, 5 + 8), kCloseStates[0]);
   EXPECT_EQ(bounds(2).left, w - 30);
   EXPECT_EQ(Pixel(shot, w - 30 + 7, 6 + 7), kMinStates[0]);
-  const int textMiddle = (frame->TextRect.Left + frame->TextRect.Right) / 2;
+  const int textMiddle = (painted.TextRect.Left + painted.TextRect.Right) / 2;
   EXPECT_NEAR(textMiddle, kLeft + (w - kLeft - kRight) / 2, 1) << "centred title";
-  EXPECT_EQ(bounds(1).right, frame->TextRect.Left - 4) << "maximise left of the title";
+  EXPECT_EQ(bounds(1).right, painted.TextRect.Left - 4) << "maximise left of the title";
   EXPECT_EQ(Pixel(shot, bounds(1).left + 7, 6 + 7), kMaxStates[0]);
-  EXPECT_EQ(bounds(3).left, frame->TextRect.Right + 4) << "the icon right of the title";
+  EXPECT_EQ(bounds(3).left, painted.TextRect.Right + 4) << "the icon right of the title";
 
-  frame->Active = false;
+  SendMessageW(form->Handle(), WM_NCACTIVATE, FALSE, 0);
   const TPixelImage inactive = Painted(*frame);
   EXPECT_EQ(Pixel(inactive, 2, h / 2), kLeftInactive);
   EXPECT_EQ(Pixel(inactive, kLeft + 24 + 5, 20), kTopInactive);
@@ -282,14 +281,11 @@ TEST_F(SkinFrame, PiecesButtonsAndTitleWhereTheSkinPutsThem) {
 TEST_F(SkinFrame, HoverPressAndReleaseByTheMouse) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return frame->Active; }));
-  TWinSysButton* min = nullptr;
-  for (auto& b : frame->CaptionButtons)
-    if (b->ButtonData->Action == 2) min = b.get();
-  ASSERT_NE(min, nullptr);
+  const RECT minBounds = ButtonBounds(*frame, 2);
+  ASSERT_GT(minBounds.right, minBounds.left);
+  const auto min = [&] { return frame->Query().Button(2); };
   const RECT r = WindowRect();
-  const POINT centre{r.left + (min->Bounds.left + min->Bounds.right) / 2,
-                     r.top + (min->Bounds.top + min->Bounds.bottom) / 2};
+  const POINT centre{r.left + (minBounds.left + minBounds.right) / 2, r.top + (minBounds.top + minBounds.bottom) / 2};
   // The button as the window shows it now.
   const auto shown = [&] {
     HDC dc = GetWindowDC(form->Handle());
@@ -298,32 +294,27 @@ TEST_F(SkinFrame, HoverPressAndReleaseByTheMouse) {
     return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
   };
   MouseTo(centre);
-  EXPECT_EQ(min->State, 3) << "hot";
-  EXPECT_EQ(frame->HotItem, min);
+  EXPECT_TRUE(PumpUntil([&] { return min().State == TButtonState::Hot; })) << "hot";
+  EXPECT_TRUE(min().Hot);
   EXPECT_EQ(shown(), kMinStates[2]) << "image 3 under the mouse";
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-  Pump(150);
-  EXPECT_EQ(min->State, 2) << "pressed";
+  EXPECT_TRUE(PumpUntil([&] { return min().State == TButtonState::Pressed; })) << "pressed";
   EXPECT_EQ(shown(), kMinStates[1]) << "image 2 while pressed";
   EXPECT_FALSE(IsIconic(form->Handle())) << "nothing before the release";
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   EXPECT_TRUE(PumpUntil([&] { return IsIconic(form->Handle()) != FALSE; })) << "minimised on release";
   ShowWindow(form->Handle(), SW_RESTORE);
-  Pump(200);
-  EXPECT_FALSE(IsIconic(form->Handle()));
+  EXPECT_TRUE(PumpUntil([&] { return IsIconic(form->Handle()) == FALSE; }));
   MouseTo({r.left + 150, r.top + 150});
-  EXPECT_TRUE(PumpUntil([&] { return frame->HotItem == nullptr; }, 1000)) << "the hover timer lets go";
+  EXPECT_TRUE(PumpUntil([&] { return !min().Hot; }, 1000)) << "the hover timer lets go";
 }
 
 TEST_F(SkinFrame, CloseButtonAndDoubleClickOnTheIcon) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return frame->Active; }));
   // The icon's first click opens the system menu; a second within the
   // double-click time closes the window.
-  RECT icon{};
-  for (auto& b : frame->CaptionButtons)
-    if (b->ButtonData->Action == 3) icon = b->Bounds;
+  const RECT icon = ButtonBounds(*frame, 3);
   const POINT p = Screen((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
   MouseTo(p);
   // The menu is ended once it shows, so the second click comes after it.
@@ -349,23 +340,15 @@ TEST_F(SkinFrame, CloseButtonAndDoubleClickOnTheIcon) {
 TEST_F(SkinFrame, MaximisedByItsButtonAndRestoredByADoubleClickOnTheCaption) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  ASSERT_TRUE(PumpUntil([&] { return frame->Active; }));
-  RECT max{};
-  for (auto& b : frame->CaptionButtons)
-    if (b->ButtonData->Action == 1) max = b->Bounds;
+  const RECT max = ButtonBounds(*frame, 1);
   ASSERT_GT(max.right, max.left) << "shown while the window is not maximised";
   const RECT before = WindowRect();
   MouseTo(Screen((max.left + max.right) / 2, (max.top + max.bottom) / 2));
   mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   ASSERT_TRUE(PumpUntil([&] { return IsZoomed(form->Handle()) != FALSE; })) << "maximised";
-  EXPECT_EQ(frame->ShowState, ssMaximized);
-  frame->PaintFrame();
-  for (auto& b : frame->CaptionButtons) {
-    if (b->ButtonData->Action == 1) {
-      EXPECT_FALSE(b->Visible) << "Visibility 2: only while not maximised";
-    }
-  }
+  EXPECT_EQ(frame->Query().ShowState, TShowState::Maximized);
+  EXPECT_EQ(ButtonBounds(*frame, 1).right, 0) << "Visibility 2: only while not maximised";
   // A maximised window's caption cannot drag it; a double click restores.
   SendMessageW(form->Handle(), WM_NCLBUTTONDBLCLK, HTCAPTION,
                MAKELPARAM(WindowRect().left + 100, WindowRect().top + 10));
@@ -396,12 +379,7 @@ TEST_F(SkinFrame, UnskinningGivesBackSizeStylesAndRegion) {
   const RECT before = WindowRect();
   const LONG_PTR style = GetWindowLongPtrW(form->Handle(), GWL_STYLE);
   ASSERT_NE(style & WS_CAPTION, 0);
-  form->Show();
-  SetForegroundWindow(form->Handle());
-  ASSERT_TRUE(PumpUntil([&] {
-    TWinSkinForm* f = SkinWindows()->FindSkinForm(form->Handle());
-    return f != nullptr && f->Phase == phActive;
-  }));
+  ASSERT_NE(Show(form), nullptr);
   form->Skin->SetActive(false);
   ASSERT_TRUE(PumpUntil([&] { return SkinWindows()->FindSkinForm(form->Handle()) == nullptr; }));
   const RECT after = WindowRect();
@@ -420,7 +398,7 @@ TEST_F(SkinFrame, UnskinningGivesBackSizeStylesAndRegion) {
 TEST_F(SkinFrame, AHundredReskinsGiveBackEveryHandle) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  const std::string rip = WriteSkin("pellamy-frame-test-2.tmp", TestSkin());
+  const std::string rip = SkinFile("pellamy-frame", TestSkin());
   const auto counts = LiveHandleCounts();
   for (int i = 0; i < 100; ++i) {
     form->Skin->SetSkinFile(i % 2 == 0 ? rip : skinFile);
@@ -433,7 +411,6 @@ TEST_F(SkinFrame, AHundredReskinsGiveBackEveryHandle) {
   RECT client;
   GetClientRect(form->Handle(), &client);
   EXPECT_EQ(client.right, 300) << "the client stays through every reskin";
-  std::filesystem::remove(rip);
 }
 
 // A plain dialog: skinned on activation, its background the face colour,
@@ -562,35 +539,19 @@ TEST_F(SkinFrame, FormsTaggedNinetyNineAndTheApplicationWindowStayPlain) {
   form->SetTag(99);
   form->Show();
   SetForegroundWindow(form->Handle());
-  Pump(600);
+  EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == form->Handle(); }));
   EXPECT_EQ(SkinWindows()->FindSkinForm(form->Handle()), nullptr);
   EXPECT_FALSE(SkinManager->AddWindow(App().Handle())) << "the hidden application window";
 }
 
 TEST_F(SkinFrame, MdiChildrenGetFramesOfTheirOwn) {
-  form = new TSkinnedForm(nullptr, skinFile);
-  form->SetFormStyle(fsMDIForm);
-  form->SetBounds(100, 100, 500, 400);
-  form->Show();
-  SetForegroundWindow(form->Handle());
-  ASSERT_TRUE(PumpUntil([&] {
-    TWinSkinForm* f = SkinWindows()->FindSkinForm(form->Handle());
-    return f != nullptr && f->Phase == phActive;
-  }));
-  TWinSkinForm* frame = SkinWindows()->FindSkinForm(form->Handle());
-  EXPECT_EQ(frame->MdiKind, mkFrame);
-  EXPECT_EQ(SkinManager->MdiClient, form->ClientHandle());
-  auto* child = new TForm(form);
-  child->SetText("Child");
-  child->SetBounds(10, 10, 200, 150);
-  child->SetFormStyle(fsMDIChild);
-  child->Show();
+  TForm* child = nullptr;
   TWinSkinForm* childFrame = nullptr;
-  ASSERT_TRUE(PumpUntil([&] {
-    childFrame = SkinWindows()->FindSkinForm(child->Handle());
-    return childFrame != nullptr && childFrame->Phase == phActive;
-  })) << "the frame's client hands a new child to the manager";
-  EXPECT_EQ(childFrame->MdiKind, mkChild);
+  TWinSkinForm* frame = OpenMdi(child, &childFrame);
+  ASSERT_NE(frame, nullptr) << "the frame's client hands a new child to the manager";
+  EXPECT_EQ(frame->Role(), TMdiRole::Frame);
+  EXPECT_EQ(SkinManager->MdiClient, form->ClientHandle());
+  EXPECT_EQ(childFrame->Role(), TMdiRole::Child);
   EXPECT_EQ(SkinManager->CountMdiChildren(), 1);
   RECT window, client;
   GetWindowRect(child->Handle(), &window);
@@ -602,28 +563,58 @@ TEST_F(SkinFrame, MdiChildrenGetFramesOfTheirOwn) {
   // client with its caption out of sight, and comes back skinned.
   PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
-  Pump(200);
   RECT area;
   GetClientRect(form->ClientHandle(), &area);
-  GetClientRect(child->Handle(), &client);
+  EXPECT_TRUE(PumpUntil([&] {
+    GetClientRect(child->Handle(), &client);
+    return client.right == area.right && client.bottom == area.bottom;
+  })) << "fills the client: "
+      << client.right << "x" << client.bottom;
   POINT origin{0, 0};
   MapWindowPoints(child->Handle(), form->ClientHandle(), &origin, 1);
   EXPECT_EQ(origin.x, 0);
   EXPECT_EQ(origin.y, 0) << "the caption lies above the client";
-  EXPECT_EQ(client.right, area.right);
-  EXPECT_EQ(client.bottom, area.bottom);
-  EXPECT_TRUE(SkinManager->MdiMaximized);
+  EXPECT_FALSE(childFrame->Query().WearsFrame);
+  EXPECT_TRUE(frame->CaptionContext().ActiveMdiChildMaximized);
   PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
   ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) == FALSE; }));
-  Pump(200);
-  EXPECT_FALSE(SkinManager->MdiMaximized);
+  EXPECT_FALSE(frame->CaptionContext().ActiveMdiChildMaximized);
   EXPECT_EQ(GetWindowLongPtrW(child->Handle(), GWL_STYLE) & WS_CAPTION, 0) << "the skin's caption again";
+  EXPECT_TRUE(childFrame->Query().WearsFrame);
   GetWindowRect(child->Handle(), &window);
   GetClientRect(child->Handle(), &client);
   EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom);
   delete child;
   SkinWindows()->PurgeDestroyedForms();
   EXPECT_EQ(SkinManager->CountMdiChildren(), 0) << "a child's frame goes with it";
+}
+
+TEST_F(SkinFrame, TheGallerysTrackListsBothWearTheSkin) {
+  // As the gallery opens them: the second made at once after the first,
+  // each merging its menu into the frame's bar.
+  ASSERT_NE(Open(), nullptr);
+  auto* mdi = new gallery::TGalleryMdiForm(form);
+  mdi->Show();
+  ASSERT_NE(WaitForFrame(mdi->Handle()), nullptr);
+  TForm* lists[] = {mdi->NewChild(), mdi->NewChild()};
+  for (TForm* list : lists) {
+    TWinSkinForm* now = SkinWindows()->FindSkinForm(list->Handle());
+    EXPECT_TRUE(now != nullptr && now->Query().WearsFrame) << list->Text() << " as it is made";
+    TWinSkinForm* f = WaitForFrame(list->Handle(), false);
+    ASSERT_NE(f, nullptr) << list->Text();
+    EXPECT_TRUE(PumpUntil([&] { return f->Query().WearsFrame; })) << list->Text();
+    EXPECT_EQ(GetWindowLongPtrW(list->Handle(), GWL_STYLE) & WS_CAPTION, 0) << list->Text();
+    RECT window, client;
+    GetWindowRect(list->Handle(), &window);
+    GetClientRect(list->Handle(), &client);
+    EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom) << list->Text();
+    // And the screen shows it: the skin's caption, not the system's.
+    EXPECT_TRUE(PumpUntil([&] {
+      const std::uint32_t c = Peek(list->Handle(), kLeft + 24 + 5, 20);
+      return c == kTopActive || c == kTopInactive;
+    })) << list->Text()
+        << std::hex << " " << Peek(list->Handle(), kLeft + 24 + 5, 20);
+  }
 }
 
 TEST_F(SkinFrame, OnlyThePressedButtonActsOnRelease) {
@@ -730,22 +721,18 @@ TEST_F(SkinFrame, TheMdiButtonsKeepClearOfTheBarsRightEnd) {
 TEST_F(SkinFrame, ANewSkinShowsWithItsButtonsBeforeTheTimedReskin) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
-  const std::size_t buttons = frame->CaptionButtons.size();
+  const std::size_t buttons = frame->Query().Buttons.size();
   form->Skin->SetSkinFile(Variant({{"Xcoord=6", "Xcoord=40"}}));
   // The reskin is still due: what paints now is the new skin whole.
   EXPECT_EQ(ButtonBounds(*frame, 0).left, 40);
-  EXPECT_EQ(frame->CaptionButtons.size(), buttons);
+  EXPECT_EQ(frame->Query().Buttons.size(), buttons);
 }
 
 TEST_F(SkinFrame, ADialogsSystemMenuIsTheSkins) {
   ASSERT_NE(Open(), nullptr);
   HWND dialog = PlainDialog(form->Handle(), L"Plain dialog");
   ASSERT_NE(dialog, nullptr);
-  SetForegroundWindow(dialog);
-  ASSERT_TRUE(PumpUntil([&] {
-    TWinSkinForm* f = SkinWindows()->FindSkinForm(dialog);
-    return f != nullptr && f->Phase == phActive;
-  }));
+  ASSERT_NE(WaitForFrame(dialog), nullptr);
   static bool seen = false;
   static UINT type = 0;
   seen = false;
@@ -777,13 +764,13 @@ TEST_F(SkinFrame, AReskinLeavesOtherSkinDatasFramesTheirButtons) {
   other->Show();
   TWinSkinForm* otherFrame = WaitForFrame(other->Handle());
   ASSERT_NE(otherFrame, nullptr);
-  ASSERT_EQ(otherFrame->SkinData, other->Skin);
-  const std::size_t buttons = otherFrame->CaptionButtons.size();
+  ASSERT_EQ(otherFrame->Skin(), other->Skin);
+  const std::size_t buttons = otherFrame->Query().Buttons.size();
   ASSERT_GT(buttons, 0u);
   form->Skin->SetSkinFile(Variant({{"TopTrans=1", "TopTrans=0"}}));
   SkinManager->DoPendingAction();
-  EXPECT_EQ(otherFrame->CaptionButtons.size(), buttons);
-  EXPECT_GT(frame->CaptionButtons.size(), 0u) << "the changed skin's frame has its new buttons";
+  EXPECT_EQ(otherFrame->Query().Buttons.size(), buttons);
+  EXPECT_GT(frame->Query().Buttons.size(), 0u) << "the changed skin's frame has its new buttons";
 }
 
 TEST_F(SkinFrame, ATimedUnskinWaitsForTheFramesMenuLoop) {
@@ -826,20 +813,8 @@ TEST_F(SkinFrame, ACaptionlessPopupHasNoRegion) {
 }
 
 TEST_F(SkinFrame, MdiChildrenKeepTheirRectanglesThroughMaximiseAndRestore) {
-  form = new TSkinnedForm(nullptr, skinFile);
-  form->SetFormStyle(fsMDIForm);
-  form->SetBounds(100, 100, 500, 400);
-  form->Show();
-  ASSERT_NE(WaitForFrame(form->Handle()), nullptr);
-  auto* child = new TForm(form);
-  child->SetText("Child");
-  child->SetBounds(10, 10, 200, 150);
-  child->SetFormStyle(fsMDIChild);
-  child->Show();
-  ASSERT_TRUE(PumpUntil([&] {
-    TWinSkinForm* f = SkinWindows()->FindSkinForm(child->Handle());
-    return f != nullptr && f->Phase == phActive;
-  }));
+  TForm* child = nullptr;
+  ASSERT_NE(OpenMdi(child), nullptr);
   const auto placed = [&] {
     RECT r;
     GetWindowRect(child->Handle(), &r);
@@ -851,7 +826,9 @@ TEST_F(SkinFrame, MdiChildrenKeepTheirRectanglesThroughMaximiseAndRestore) {
     PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
     PostMessageW(child->Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
-    ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) == FALSE && !SkinManager->MdiMaximized; }));
+    ASSERT_TRUE(PumpUntil([&] {
+      return IsZoomed(child->Handle()) == FALSE && (GetWindowLongPtrW(child->Handle(), GWL_STYLE) & WS_CAPTION) == 0;
+    }));
     const RECT after = placed();
     EXPECT_TRUE(EqualRect(&after, &before) != FALSE)
         << "cycle " << cycle << ": " << after.left << "," << after.top << " " << after.right - after.left << "x"
@@ -876,9 +853,10 @@ TEST(SkinnedMainWindow, KeepsItsClientSizeUnderOurSkin) {
   GetWindowRect(main->Handle(), &window);
   EXPECT_EQ(client.right, 392);
   EXPECT_EQ(client.bottom, 378);
-  EXPECT_EQ(window.right - window.left, 392 + frame->Metrics.Left + frame->Metrics.Right);
-  EXPECT_EQ(window.bottom - window.top, 378 + frame->Metrics.Top + frame->Metrics.Bottom);
-  EXPECT_EQ(frame->SkinData->SkinName, "Pellamy Night");
+  const TFrameMetrics m = frame->Query().Metrics;
+  EXPECT_EQ(window.right - window.left, 392 + m.Left + m.Right);
+  EXPECT_EQ(window.bottom - window.top, 378 + m.Top + m.Bottom);
+  EXPECT_EQ(frame->Skin()->SkinName, "Pellamy Night");
   delete main;
   FreeSkinManager();
   SetDeviceIo(nullptr);

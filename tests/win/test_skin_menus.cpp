@@ -225,29 +225,12 @@ void RunScriptUntilSeen(TLoopScript& script, const std::function<void()>& action
   }
 }
 
-class SkinMenus : public GdiBalancedTest {
+class SkinMenus : public SkinnedFormTest<TMenuForm> {
  protected:
-  void SetUp() override {
-    App();
-    UseSkinWindows();
-    GdiBalancedTest::SetUp();
-  }
-  void TearDown() override {
-    delete form;
-    form = nullptr;
-    FreeSkinManager();
-    for (const auto& f : files) std::filesystem::remove(f);
-    GdiBalancedTest::TearDown();
-  }
-
   TWinSkinForm* Open(bool menuBar = true, bool menuItem = true, bool mdi = false, int tileMenu = 0) {
     SetCursorPos(1200, 1000);
-    files.push_back(
-        WriteSkin("pellamy-menus-" + std::to_string(files.size()) + ".tmp", MenuSkin(menuBar, menuItem, tileMenu)));
-    form = new TMenuForm(files.back(), mdi);
-    form->Show();
-    TWinSkinForm* frame = WaitForFrame(form->Handle());
-    if (frame != nullptr) PumpUntil([&] { return frame->Active; });
+    TWinSkinForm* frame = Show(new TMenuForm(SkinFile("pellamy-menus", MenuSkin(menuBar, menuItem, tileMenu)), mdi));
+    if (frame != nullptr) PumpUntil([&] { return frame->Query().Active; });
     return frame;
   }
   TMenuBtn* Button(TWinSkinForm& frame, TMenuItem* item) {
@@ -273,9 +256,6 @@ class SkinMenus : public GdiBalancedTest {
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   }
-
-  std::vector<std::string> files;
-  TMenuForm* form = nullptr;
 };
 
 TEST_F(SkinMenus, TheBarFromTheMenuBarElementOrFromTheMenubarColour) {
@@ -285,8 +265,8 @@ TEST_F(SkinMenus, TheBarFromTheMenuBarElementOrFromTheMenubarColour) {
   ASSERT_EQ(frame->SkinMenuBar->Buttons.size(), 4u);
   const TPixelImage image = Painted(*frame);
   const RECT bar = frame->SkinMenuBar->Bounds;
-  EXPECT_EQ(bar.top, frame->Metrics.Top);
-  EXPECT_EQ(bar.bottom - bar.top, frame->MenuHeight);
+  EXPECT_EQ(bar.top, frame->Query().Metrics.Top);
+  EXPECT_EQ(bar.bottom - bar.top, frame->Query().MenuHeight);
   // Past the last button, the bar's own image for an active window.
   EXPECT_EQ(Pixel(image, bar.right - 10, bar.top + 2), kBarActive);
   const RECT first = frame->SkinMenuBar->Buttons[0]->Bounds;
@@ -327,7 +307,7 @@ TEST_F(SkinMenus, AHotOrOpenButtonIsFramedInButtonHilightWithItsCaptionInMenuBar
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
   TMenuBtn& file = *Button(*frame, form->File);
-  for (int state : {3, 2}) {
+  for (TButtonState state : {TButtonState::Hot, TButtonState::Pressed}) {
     file.State = state;
     const TPixelImage image = Painted(*frame);
     const RECT r = file.Bounds;
@@ -337,7 +317,7 @@ TEST_F(SkinMenus, AHotOrOpenButtonIsFramedInButtonHilightWithItsCaptionInMenuBar
         caption += Pixel(image, x, y) == kMenuBarText;
         lit += Pixel(image, x, y) == kHilightText;
       }
-    EXPECT_EQ(Pixel(image, r.left, (r.top + r.bottom) / 2), kButtonHilight) << "state " << state;
+    EXPECT_EQ(Pixel(image, r.left, (r.top + r.bottom) / 2), kButtonHilight) << "state " << static_cast<int>(state);
     EXPECT_EQ(Pixel(image, r.right - 1, r.bottom - 1), kButtonHilight);
     EXPECT_EQ(Pixel(image, r.left + 1, r.top + 2), kBarActive) << "the bar inside the frame";
     EXPECT_GT(caption, 0);
@@ -349,7 +329,7 @@ TEST_F(SkinMenus, InANarrowWindowTheCaptionsStopAtTheBarsEnd) {
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
   SetWindowPos(form->Handle(), nullptr, 0, 0, 120, 200, SWP_NOMOVE | SWP_NOZORDER);
-  ASSERT_TRUE(PumpUntil([&] { return frame->FrameWidth == 120; }));
+  ASSERT_TRUE(PumpUntil([&] { return frame->Query().FrameWidth == 120; }));
   const TPixelImage image = Painted(*frame);
   const RECT bar = frame->SkinMenuBar->Bounds;
   ASSERT_GT(frame->SkinMenuBar->Buttons.back()->Bounds.right, bar.right) << "the captions need more room";
@@ -645,9 +625,7 @@ TEST_F(SkinMenus, TheSystemMenuFromTheIconAndTheCaptionByShowState) {
   ASSERT_GE(root->Count(), 3);
   EXPECT_EQ(root->Items(root->Count() - 1)->Tag(), 3) << "Close last";
   EXPECT_EQ(root->Items(root->Count() - 2)->Caption(), "-");
-  RECT icon{};
-  for (auto& b : frame->CaptionButtons)
-    if (b->ButtonData->Action == 3) icon = b->Bounds;
+  const RECT icon = frame->Query().Button(3).Bounds;
   static bool restoreEnabled = true;
   TLoopScript script;
   script.Steps = {[root] {
@@ -665,7 +643,8 @@ TEST_F(SkinMenus, TheSystemMenuFromTheIconAndTheCaptionByShowState) {
   // A right click on the caption right after the icon's click, and again:
   // the menu both times, and the window stays (only the icon's clicks make
   // its double click).
-  RECT caption{frame->Metrics.Left + 40, 2, frame->FrameWidth / 2, frame->Metrics.Top - 2};
+  const TFrameQuery now = frame->Query();
+  RECT caption{now.Metrics.Left + 40, 2, now.FrameWidth / 2, now.Metrics.Top - 2};
   for (int i = 0; i < 2; ++i) {
     if (i > 0) Pump(GetDoubleClickTime() + 100);
     TLoopScript right;
@@ -702,7 +681,7 @@ TEST_F(SkinMenus, TheSystemMenuFromTheIconAndTheCaptionByShowState) {
 TEST_F(SkinMenus, AMaximisedMdiChildsButtonsAreInTheBarAndWork) {
   TWinSkinForm* frame = Open(true, true, true);
   ASSERT_NE(frame, nullptr);
-  ASSERT_EQ(frame->MdiKind, mkFrame);
+  ASSERT_EQ(frame->Role(), TMdiRole::Frame);
   auto* child = new TForm(form);
   child->SetText("Child");
   child->SetFormStyle(fsMDIChild);
@@ -713,22 +692,22 @@ TEST_F(SkinMenus, AMaximisedMdiChildsButtonsAreInTheBarAndWork) {
   ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
   Pump(300);
   const TPixelImage image = Painted(*frame);
-  TWinSysButton* restore = nullptr;
+  RECT restore{};
   int inBar = 0;
-  for (auto& b : frame->CaptionButtons) {
-    if (b->ButtonData->Visibility != 100 || !b->Visible) continue;
+  for (const auto& b : frame->Query().Buttons) {
+    if (b.Data->Visibility != 100 || !b.Visible) continue;
     ++inBar;
-    const RECT& r = b->Bounds;
+    const RECT& r = b.Bounds;
     EXPECT_GE(r.top, frame->SkinMenuBar->Bounds.top);
     EXPECT_LE(r.bottom, frame->SkinMenuBar->Bounds.bottom);
     EXPECT_EQ(Pixel(image, (r.left + r.right) / 2, (r.top + r.bottom) / 2), kMdiStates[0]) << "its first image";
-    if (b->ButtonData->Action == 8) restore = b.get();
+    if (b.Action == 8) restore = r;
   }
   EXPECT_EQ(inBar, 3);
-  ASSERT_NE(restore, nullptr);
+  ASSERT_GT(restore.right, restore.left);
   for (auto& b : frame->SkinMenuBar->Buttons)
     EXPECT_FALSE(b->Caption.empty()) << "the child's icon and buttons are no bar buttons";
-  Click(ScreenCentre(restore->Bounds));
+  Click(ScreenCentre(restore));
   EXPECT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) == FALSE; }, 3000)) << "restored by its button";
   delete child;
   SkinWindows()->PurgeDestroyedForms();
@@ -911,12 +890,16 @@ TEST_F(SkinMenus, NeitherAMaximisedCaptionNorADisabledButtonsLetterStartsTheSyst
   TWinSkinForm* frame = Open();
   ASSERT_NE(frame, nullptr);
   ShowWindow(form->Handle(), SW_MAXIMIZE);
-  ASSERT_TRUE(PumpUntil([&] { return frame->ShowState == ssMaximized && frame->Active; }));
+  ASSERT_TRUE(PumpUntil([&] {
+    const TFrameQuery q = frame->Query();
+    return q.ShowState == TShowState::Maximized && q.Active;
+  }));
+  const TFrameQuery q = frame->Query();
   TLoopCounter counter(*form);
   RECT window;
   GetWindowRect(form->Handle(), &window);
   SendMessageW(form->Handle(), WM_NCLBUTTONDOWN, HTCAPTION,
-               MAKELPARAM(window.left + frame->FrameWidth / 2, window.top + frame->Metrics.Top / 2));
+               MAKELPARAM(window.left + q.FrameWidth / 2, window.top + q.Metrics.Top / 2));
   EXPECT_EQ(counter.Loops, 0) << "a press on a maximised window's caption";
   SetForegroundWindow(form->Handle());
   keybd_event(VK_MENU, 0, 0, 0);
@@ -940,9 +923,7 @@ TEST_F(SkinMenus, AltSpaceShowsTheSkinsSystemMenuBelowTheIcon) {
   EXPECT_EQ(script.Seen[0], frame->SkinSysMenu->Items()->Handle()) << "the skin's, not the system's";
   RECT window;
   GetWindowRect(form->Handle(), &window);
-  RECT icon{};
-  for (auto& b : frame->CaptionButtons)
-    if (b->ButtonData->Action == 3) icon = b->Bounds;
+  const RECT icon = frame->Query().Button(3).Bounds;
   EXPECT_EQ(shown.left, window.left + icon.left);
   EXPECT_EQ(shown.top, window.top + icon.bottom);
 }

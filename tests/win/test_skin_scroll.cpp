@@ -136,10 +136,6 @@ class TScrollForm : public TForm {
   TSkinData* Skin;
 };
 
-std::uint32_t Rgb(COLORREF c) {
-  return (static_cast<std::uint32_t>(GetRValue(c)) << 16) | (GetGValue(c) << 8) | GetBValue(c);
-}
-
 // A window's own vertical bar in window coordinates, by the system's metrics.
 RECT VertBar(HWND window) {
   RECT w, c;
@@ -152,30 +148,19 @@ RECT VertBar(HWND window) {
   return {width - e - t, e, width - e, horz ? height - e - t : height - e};
 }
 
-class SkinScroll : public GdiBalancedTest {
+class SkinScroll : public SkinnedFormTest<TScrollForm> {
  protected:
-  void SetUp() override {
-    App();
-    UseSkinWindows();
-    GdiBalancedTest::SetUp();
-  }
   void TearDown() override {
     SetCursorPos(5, 5);
-    delete form;
-    form = nullptr;
-    FreeSkinManager();
-    if (!file.empty()) std::filesystem::remove(file);
-    GdiBalancedTest::TearDown();
+    SkinnedFormTest::TearDown();
   }
   TWinSkinForm* Open(bool withScrollbar = true) {
-    file = WriteSkin("pellamy-scroll-test.tmp", ScrollSkin(withScrollbar));
+    file = SkinFile("pellamy-scroll", ScrollSkin(withScrollbar));
     return OpenFile(file);
   }
   TWinSkinForm* OpenFile(const std::string& skinFile) {
     SetCursorPos(5, 5);
-    form = new TScrollForm(skinFile);
-    form->Show();
-    TWinSkinForm* frame = WaitForFrame(form->Handle());
+    TWinSkinForm* frame = Show(new TScrollForm(skinFile));
     form->List->SetFocus();
     Pump(100);
     return frame;
@@ -185,29 +170,12 @@ class SkinScroll : public GdiBalancedTest {
     Pump(60);
     return Peek(window, x, y);
   }
-  // What is on the window now, without a repaint first.
-  std::uint32_t Peek(HWND window, int x, int y) {
-    HDC dc = GetWindowDC(window);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(window, dc);
-    return Rgb(c);
-  }
   void MouseTo(HWND window, int x, int y, DWORD settle = 120) {
     RECT w;
     GetWindowRect(window, &w);
     SetCursorPos(w.left + x, w.top + y);
     mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
     Pump(settle);
-  }
-  std::string ClassOf(TWinSkinForm* frame, TComponent* c) {
-    for (TSkinControl* s : frame->Controls)
-      if (s->Control == c) return s->ClassName();
-    return "";
-  }
-  TSkinControl* ObjectOn(TWinSkinForm* frame, HWND window) {
-    for (TSkinControl* s : frame->Controls)
-      if (s->Handle == window) return s;
-    return nullptr;
   }
   // The scroll codes the control is sent, recorded ahead of everyone.
   std::vector<int> RecordScrolls(TWinControl* control) {
@@ -248,7 +216,6 @@ class SkinScroll : public GdiBalancedTest {
   }
 
   std::string file;
-  TScrollForm* form = nullptr;
   std::vector<int> codes;
 };
 

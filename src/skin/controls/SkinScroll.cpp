@@ -11,6 +11,7 @@
 #include "gui/gdi/WideText.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
+#include "skin/model/SkinManager.h"
 
 namespace pellamy {
 
@@ -197,6 +198,7 @@ void TSkinScrollbar::PaintBars() {
     WindowDc dc(Handle, WindowDc::TArea::Window);
     Paint(dc.get(), {0, 0, window.right - window.left, window.bottom - window.top});
   } catch (...) {
+    SkinFault("the scroll bar's frame");
   }
   FPainting = false;
 }

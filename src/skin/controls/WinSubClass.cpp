@@ -10,6 +10,7 @@
 #include "skin/controls/SkinUpDown.h"
 #include "skin/draw/SkinDraw.h"
 #include "skin/model/SkinDeviceObjects_win32.h"
+#include "skin/model/SkinManager.h"
 
 namespace pellamy {
 
@@ -234,6 +235,7 @@ void TSkinControl::PaintWindow(HDC dc) {
     }
     Paint(dc, {0, 0, ScreenRect.right - ScreenRect.left, ScreenRect.bottom - ScreenRect.top});
   } catch (...) {
+    SkinFault("a skinned control's paint");
   }
 }
 

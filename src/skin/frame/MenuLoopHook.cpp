@@ -42,7 +42,7 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM wparam, LPARAM lparam) {
   auto* msg = reinterpret_cast<MSG*>(lparam);
   TMenuTracking& t = gTracking;
   if (code == MSGF_MENU && msg != nullptr && t.Frame != nullptr && msg->message == WM_KEYDOWN)
-    msg->wParam = ArrowForDirection(static_cast<unsigned>(msg->wParam), t.Frame->RightToLeft);
+    msg->wParam = ArrowForDirection(static_cast<unsigned>(msg->wParam), t.Frame->ReadsRightToLeft());
   const LRESULT next = CallNextHookEx(nullptr, code, wparam, lparam);
   if (next != 0 || code != MSGF_MENU || msg == nullptr || t.Frame == nullptr || t.Bar == nullptr) return next;
   if (!t.FirstSeen) {
@@ -68,7 +68,7 @@ LRESULT CALLBACK MenuFilter(int code, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEMOVE: {
       if (msg->pt.x == t.Start.x && msg->pt.y == t.Start.y) return 0;
       RECT window;
-      GetWindowRect(t.Frame->Handle, &window);
+      GetWindowRect(t.Frame->Window(), &window);
       const POINT p{msg->pt.x - window.left, msg->pt.y - window.top};
       if (TMenuBtn* b = t.Bar->ButtonAt(p)) target = b->Index;
       if (target >= 0 && target != t.Index) SwitchTo(target);

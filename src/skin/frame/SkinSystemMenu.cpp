@@ -184,7 +184,8 @@ void TWinSkinForm::ShowSystemMenu(int x, int y, bool fromIcon) {
     return;
   }
   if (fromIcon) LastIconClick = now;
-  if (SkinSysMenu && SkinData != nullptr && InSet(SkinData->SkinControls(), xcSystemMenu) && MdiKind != mkChild) {
+  if (SkinSysMenu && SkinData != nullptr && InSet(SkinData->SkinControls(), xcSystemMenu) &&
+      MdiKind != TMdiRole::Child) {
     TMenuItem* root = SkinSysMenu->Items();
     for (int i = 0; i < root->Count(); ++i) {
       TMenuItem* item = root->Items(i);
@@ -199,9 +200,9 @@ void TWinSkinForm::ShowSystemMenu(int x, int y, bool fromIcon) {
   const auto enable = [menu](UINT command, bool on) {
     EnableMenuItem(menu, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
   };
-  enable(SC_RESTORE, ShowState != ssNormal);
-  enable(SC_MAXIMIZE, ShowState != ssMaximized && (Capabilities & fcMaximize) != 0);
-  enable(SC_MINIMIZE, ShowState != ssMinimized && (Capabilities & fcMinimize) != 0);
+  enable(SC_RESTORE, ShowState != TShowState::Normal);
+  enable(SC_MAXIMIZE, ShowState != TShowState::Maximized && (Capabilities & fcMaximize) != 0);
+  enable(SC_MINIMIZE, ShowState != TShowState::Minimized && (Capabilities & fcMinimize) != 0);
   // Its commands come back as WM_COMMAND, which the frame turns into system
   // commands.
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, Handle, nullptr);
@@ -212,7 +213,7 @@ bool TWinSkinForm::KeyMenu(LPARAM key, LRESULT& result) {
   // sign, or the space bar on an MDI child (the minus sign comes to it so),
   // is the child's own window menu.
   if (Tracking || key == '-' || GetCapture() != nullptr) return false;
-  if (MdiKind == mkChild) {
+  if (MdiKind == TMdiRole::Child) {
     if (key == ' ') return false;
     // The bar is the MDI frame's.
     HWND frame = GetAncestor(Handle, GA_ROOT);

@@ -21,6 +21,7 @@ void TMenuBtn::Paint() {
     WindowDc dc(Owner->Handle, WindowDc::TArea::Window);
     Bar->PaintButton(dc.get(), *this);
   } catch (...) {
+    SkinFault("menu bar button paint");
   }
 }
 
@@ -178,7 +179,7 @@ void TWinSkinMenu::PaintBar(HDC dc, const RECT& bar) {
 }
 
 void TWinSkinMenu::PaintChildButtons(HDC dc) {
-  if (Frame->MdiKind != mkFrame || Frame->MdiClient == nullptr) return;
+  if (Frame->MdiKind != TMdiRole::Frame || Frame->MdiClient == nullptr) return;
   BOOL maximised = FALSE;
   SendMessageW(Frame->MdiClient, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
   if (!maximised) return;
@@ -187,7 +188,6 @@ void TWinSkinMenu::PaintChildButtons(HDC dc) {
     if (data.Visibility != 100 || !button->Visible || data.Bitmap.Width <= 0) continue;
     Frame->DrawButtonImage(dc, *button, 1);
   }
-  if (SkinManager != nullptr && !SkinManager->MdiMaximized) SkinManager->MdiMaximized = true;
 }
 
 void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
@@ -199,7 +199,7 @@ void TWinSkinMenu::PaintButton(HDC dc, TMenuBtn& b) {
   if (BarBitmap && BarBitmap->Width() == Bounds.right - Bounds.left)
     BitBlt(dc, shownPart.left, shownPart.top, shownPart.right - shownPart.left, shownPart.bottom - shownPart.top,
            BarBitmap->Canvas().Handle(), shownPart.left - Bounds.left, shownPart.top - Bounds.top, SRCCOPY);
-  const bool lit = b.State == 2 || b.State == 3;
+  const bool lit = b.State == TButtonState::Pressed || b.State == TButtonState::Hot;
   if (lit) {
     UniqueBrush brush(CreateSolidBrush(ColorToRGB(SkinData->Colours.ButtonHilight)));
     FrameRect(dc, &b.Bounds, brush.get());
@@ -251,7 +251,7 @@ bool TWinSkinMenu::OpenButtonMenu(TMenuBtn& first) {
     RECT screen = b->Bounds;
     OffsetRect(&screen, window.left, window.top);
     TPMPARAMS params{sizeof params, screen};
-    b->State = 2;
+    b->State = TButtonState::Pressed;
     b->Paint();
     Frame->Tracking = true;
     Frame->CurrentPopupMenu = b->SubMenu;
@@ -275,7 +275,7 @@ bool TWinSkinMenu::OpenButtonMenu(TMenuBtn& first) {
       if (next < 0 && PeekMessageW(&click, Frame->Handle, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_NOREMOVE) &&
           PtInRect(&screen, POINT{GET_X_LPARAM(click.lParam), GET_Y_LPARAM(click.lParam)}))
         PeekMessageW(&click, Frame->Handle, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE);
-      b->State = 1;
+      b->State = TButtonState::Normal;
       if (Frame->HotItem == b) Frame->HotItem = nullptr;
       b->Paint();
     }

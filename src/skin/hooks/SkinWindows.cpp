@@ -166,8 +166,7 @@ bool TSkinWindows::AddWindow(TSkinWindowHandle handle) {
   if (!CanSkinClass(cls)) return false;
   TSkinData* skin = FManager.SelectSkinData(window, cls);
   if (skin == nullptr || skin->SkinEmpty) return false;
-  auto* frame = new TWinSkinForm(form);
-  frame->Handle = window;
+  auto* frame = new TWinSkinForm(form, window);
   if (form != nullptr) {
     frame->SkinForm(skin, form);
   } else {
@@ -183,8 +182,9 @@ bool TSkinWindows::AddWindow(TSkinWindowHandle handle) {
   SendMessageW(window, kActivateSkinned, 0, 1000);
   // Children an MDI frame had before it was skinned get theirs now; later
   // ones come through its client.
-  if (frame->MdiKind == mkFrame && frame->MdiClient != nullptr)
-    for (HWND child = GetWindow(frame->MdiClient, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+  if (frame->Role() == TMdiRole::Frame && frame->MdiClientWindow() != nullptr)
+    for (HWND child = GetWindow(frame->MdiClientWindow(), GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT))
       AddWindow(child);
   return true;
 }
@@ -197,13 +197,13 @@ bool TSkinWindows::AddForm(TForm* form) {
 
 void TSkinWindows::RemoveWindow(TSkinWindowHandle window) {
   const auto it = std::find_if(FSkinForms.begin(), FSkinForms.end(),
-                               [window](TWinSkinForm* f) { return f->Handle == static_cast<HWND>(window); });
+                               [window](TWinSkinForm* f) { return f->Window() == static_cast<HWND>(window); });
   if (it != FSkinForms.end()) FSkinForms.erase(it);
 }
 
 TWinSkinForm* TSkinWindows::FindSkinForm(HWND window) const {
   for (TWinSkinForm* f : FSkinForms)
-    if (f->Handle == window) return f;
+    if (f->Window() == window) return f;
   return nullptr;
 }
 
@@ -214,19 +214,19 @@ void TSkinWindows::Free(TWinSkinForm* form) {
 
 void TSkinWindows::PurgeDestroyedForms() {
   for (std::size_t i = FSkinForms.size(); i-- > 0;)
-    if (FSkinForms[i]->Phase == phDestroyed) Free(FSkinForms[i]);
+    if (FSkinForms[i]->LifePhase() == TFramePhase::Destroyed) Free(FSkinForms[i]);
 }
 
 void TSkinWindows::SkinDataLoaded(TSkinData& skinData) {
   for (TWinSkinForm* f : FSkinForms)
-    if (f->SkinData == &skinData) {
+    if (f->Skin() == &skinData) {
       f->ClearCaptionButtons();
       f->LoadFrameMetrics();
     }
 }
 
 void TSkinWindows::Unskin(TWinSkinForm* form) {
-  HWND window = form->Handle;
+  HWND window = form->Window();
   form->UnskinForm();
   if (IsWindow(window)) {
     InvalidateRect(window, nullptr, TRUE);
@@ -258,7 +258,7 @@ void TSkinWindows::DoAction(int action, TSkinData& s) {
       for (std::size_t i = FSkinForms.size(); i-- > 0;) {
         if (i >= FSkinForms.size()) continue;
         TWinSkinForm* f = FSkinForms[i];
-        if (ownerOnly && f->SkinData != &s) continue;
+        if (ownerOnly && f->Skin() != &s) continue;
         Unskin(f);
         if (ownerOnly) break;
       }
@@ -270,7 +270,7 @@ void TSkinWindows::DoAction(int action, TSkinData& s) {
       // children read its flags).
       std::vector<TWinSkinForm*> concerned;
       for (TWinSkinForm* f : FSkinForms)
-        if (f->SkinData == &s) {
+        if (f->Skin() == &s) {
           concerned.push_back(f);
           if (ownerOnly) break;
         }
@@ -282,33 +282,9 @@ void TSkinWindows::DoAction(int action, TSkinData& s) {
   }
 }
 
-void TSkinWindows::SetMdiMax(bool value) {
-  if (value == FManager.MdiMaximized) return;
-  FManager.MdiMaximized = value;
-  for (TWinSkinForm* f : FSkinForms) {
-    if (f->MdiKind != mkChild) continue;
-    if (value) {
-      SetWindowRgn(f->Handle, nullptr, TRUE);
-      f->OwnsRegion = false;
-      f->SetCaptionStyles(true);
-    } else if (f->ShowState == ssMinimized) {
-      f->SetCaptionStyles(true);
-    } else {
-      // The system gives a restored child back the rectangle it had, the
-      // skin's frame included: only the caption comes off again.
-      f->ShowState = ssNormal;
-      f->SetCaptionStyles(false);
-      SetWindowPos(f->Handle, nullptr, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-      f->UpdateWindowRegion();
-    }
-  }
-  SkinTrace(value ? "***** SetMdiMax True" : "***** SetMdiMax Flase");
-}
-
 int TSkinWindows::CountMdiChildren() const {
-  return static_cast<int>(
-      std::count_if(FSkinForms.begin(), FSkinForms.end(), [](const TWinSkinForm* f) { return f->MdiKind == mkChild; }));
+  return static_cast<int>(std::count_if(FSkinForms.begin(), FSkinForms.end(),
+                                        [](const TWinSkinForm* f) { return f->Role() == TMdiRole::Child; }));
 }
 
 bool TSkinWindows::InModalLoop() const {

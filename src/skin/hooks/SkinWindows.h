@@ -38,7 +38,6 @@ class TSkinWindows : public TSkinWindowWork, public TPopupBackgrounds {
   void RemoveWindow(TSkinWindowHandle window) override;
   void SkinDataLoaded(TSkinData& skinData) override;
   void DoAction(int action, TSkinData& skinData) override;
-  void SetMdiMax(bool value) override;
   int CountMdiChildren() const override;
   bool InModalLoop() const override;
 

@@ -48,16 +48,16 @@ std::uint32_t CaptionStyle(std::uint32_t windowStyle, bool restore, bool hasOwne
   return windowStyle & ~style::Caption;
 }
 
-int ShowStateOf(int showCommand) {
+TShowState ShowStateOf(int showCommand) {
   switch (showCommand) {
     case 2:  // shown minimised
     case 6:  // minimise
     case 7:  // minimised without activation
-      return ssMinimized;
+      return TShowState::Minimized;
     case 3:
-      return ssMaximized;
+      return TShowState::Maximized;
     default:
-      return ssNormal;
+      return TShowState::Normal;
   }
 }
 
@@ -70,9 +70,9 @@ bool VisibilityRule(int code, int action, const TCaptionContext& f, bool second)
       if (second) return true;
       return f.BorderKind != bkThin && (action != 0 || sysMenu);
     case 1:
-      return f.ShowState == ssMaximized;
+      return f.ShowState == TShowState::Maximized;
     case 2:
-      return f.ShowState != ssMaximized;
+      return f.ShowState != TShowState::Maximized;
     case 3:
       return f.Active;
     case 4:

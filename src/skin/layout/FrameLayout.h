@@ -28,7 +28,7 @@ enum TFrameCapability : unsigned {
   fcCaptionRemoved = 16,
 };
 
-enum TFrameShowState : int { ssNormal = 0, ssMaximized = 1, ssMinimized = 2 };
+enum class TShowState { Normal, Maximized, Minimized };
 
 // Window style bits the rules read (the platform's values).
 namespace style {
@@ -64,12 +64,12 @@ unsigned CapabilitiesOf(std::uint32_t style, bool hasSystemMenu);
 // system menu and the boxes, which the skin's buttons stand in for.
 std::uint32_t CaptionStyle(std::uint32_t style, bool restore, bool hasOwner, unsigned& capabilities);
 // From the placement's show command.
-int ShowStateOf(int showCommand);
+TShowState ShowStateOf(int showCommand);
 
 struct TCaptionContext {
   int BorderKind = bkEdged;
   unsigned Capabilities = 0;
-  int ShowState = ssNormal;
+  TShowState ShowState = TShowState::Normal;
   bool Active = false;
   // The MDI client's active child is maximised (code 100).
   bool ActiveMdiChildMaximized = false;

@@ -79,9 +79,10 @@ TItemContentLayout LayoutItemContent(const TItemRect& item, int glyphSize, int m
   return layout;
 }
 
-bool SystemMenuItemEnabled(int tag, int showState) {
+bool SystemMenuItemEnabled(int tag, TShowState showState) {
+  constexpr TShowState kTagged[] = {TShowState::Normal, TShowState::Maximized, TShowState::Minimized};
   if (tag < 0 || tag > 2) return true;
-  return tag != showState;
+  return kTagged[tag] != showState;
 }
 
 bool IsSecondIconClick(unsigned now, unsigned lastClick, unsigned doubleClickTime) {

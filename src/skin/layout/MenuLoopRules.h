@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "skin/layout/FrameLayout.h"
+
 namespace pellamy {
 
 // Virtual-key codes the menu loop reacts to.
@@ -63,9 +65,8 @@ TItemContentLayout LayoutItemContent(const TItemRect& item, int glyphSize, int m
 int ItemGlyphSize(int imageListWidth, bool hasImageList, bool checked);
 
 // The skinned system menu's items: tag 0 restore, 1 maximize, 2 minimize;
-// each is disabled while the window already is in that state (the frame's
-// show states: 0 normal, 1 maximised, 2 minimised).
-bool SystemMenuItemEnabled(int tag, int showState);
+// each is disabled while the window already is in that state.
+bool SystemMenuItemEnabled(int tag, TShowState showState);
 // The second request within the double-click time closes the window rather
 // than showing the menu again; tick counts wrap.
 bool IsSecondIconClick(unsigned now, unsigned lastClick, unsigned doubleClickTime);

@@ -208,16 +208,6 @@ void TSkinManage::SkinDataLoaded(TSkinData& skinData) {
     NotAvailable("SkinDataLoaded");
 }
 
-void TSkinManage::SetMdiMax(bool value) {
-  if (FWindowWork) {
-    FWindowWork->SetMdiMax(value);
-    return;
-  }
-  if (value == MdiMaximized) return;
-  MdiMaximized = value;
-  SkinTrace(value ? "***** SetMdiMax True" : "***** SetMdiMax Flase");
-}
-
 int TSkinManage::CountMdiChildren() const {
   return FWindowWork ? FWindowWork->CountMdiChildren() : 0;
 }

@@ -96,7 +96,6 @@ class TSkinWindowWork {
   virtual void SkinDataLoaded(TSkinData& skinData) = 0;
   // The window side of a timed action for skinData.
   virtual void DoAction(int action, TSkinData& skinData) = 0;
-  virtual void SetMdiMax(bool value) = 0;
   virtual int CountMdiChildren() const = 0;
   // A modal loop (a menu, a move or size) runs over the frames now: timed
   // actions wait for its end rather than free a frame under it.
@@ -144,7 +143,6 @@ class TSkinManage {
   bool AddWindow(TSkinWindowHandle window);
   void RemoveWindow(TSkinWindowHandle window);
   void SkinDataLoaded(TSkinData& skinData);
-  void SetMdiMax(bool value);
   int CountMdiChildren() const;
   TSkinWindowWork* WindowWork() const { return FWindowWork.get(); }
 
@@ -159,7 +157,6 @@ class TSkinManage {
   bool Enabled = false;
   std::int32_t ActivationCount = 0;
   TSkinData* PendingSkinData = nullptr;
-  bool MdiMaximized = false;
   TSkinWindowHandle MdiClient = nullptr;
 
  private:
