@@ -71,6 +71,20 @@ wait_menu() {  # WINDOW KEYS
 glyph_x=$((SKIN_LEFT + 9)) glyph_y=$((client_y + 8))
 glyph=$(pixel_until "$main" $glyph_x $glyph_y IS "0,0,128")
 [ "$glyph" = "0,0,128" ] || fail "tool bar glyph: $glyph"
+# The MDI form's track lists are made and skinned after the main form shows:
+# the shot waits until the MDI form looks the same twice running.
+settled() {  # WINDOW; up to 10 s
+  local a b
+  a=$(import -window "$1" -depth 8 rgb:- 2>/dev/null | md5sum)
+  for _ in $(seq 50); do
+    sleep 0.2
+    b=$(import -window "$1" -depth 8 rgb:- 2>/dev/null | md5sum)
+    [ "$a" = "$b" ] && return 0
+    a=$b
+  done
+  return 1
+}
+settled "$mdi" || echo "the MDI form was still changing at the screenshot" >&2
 import -window root "$shot" || fail "no screenshot"
 echo "both forms open; screenshot in $shot"
 

@@ -449,10 +449,12 @@ TEST_F(SkinFrame, DialogsAndMessageBoxesWearTheSkinAndAHundredComeAndGo) {
     if (i == 0) {
       // The caption stays (the dialog has an owner); the frame is the skin's.
       RECT window, client;
-      GetWindowRect(dialog, &window);
-      GetClientRect(dialog, &client);
-      Pump(300);
-      GetWindowRect(dialog, &window);
+      PumpUntil([&] {
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        return (window.right - window.left) - client.right == kLeft + kRight &&
+               (window.bottom - window.top) - client.bottom == kTop + kBottom;
+      });
       EXPECT_EQ((window.right - window.left) - client.right, kLeft + kRight);
       EXPECT_EQ((window.bottom - window.top) - client.bottom, kTop + kBottom);
     }

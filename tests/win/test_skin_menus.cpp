@@ -689,8 +689,11 @@ TEST_F(SkinMenus, AMaximisedMdiChildsButtonsAreInTheBarAndWork) {
   child->Show();
   ASSERT_TRUE(PumpUntil([&] { return SkinWindows()->FindSkinForm(child->Handle()) != nullptr; }));
   ShowWindow(child->Handle(), SW_MAXIMIZE);
-  ASSERT_TRUE(PumpUntil([&] { return IsZoomed(child->Handle()) != FALSE; }));
-  Pump(300);
+  ASSERT_TRUE(PumpUntil([&] {
+    for (const auto& b : frame->Query().Buttons)
+      if (b.Data->Visibility == 100 && b.Visible) return IsZoomed(child->Handle()) != FALSE;
+    return false;
+  }));
   const TPixelImage image = Painted(*frame);
   RECT restore{};
   int inBar = 0;
